@@ -1,0 +1,21 @@
+// The Win32 API surface that the product code is written against.
+// On Windows this is the platform itself; elsewhere it is our own small
+// layer in platform/ that provides the same names, types and behaviour.
+#pragma once
+
+#ifdef _WIN32
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <winsock2.h>
+#include <windows.h>
+#include <ws2tcpip.h>
+#else
+#include "platform/win32/interlocked.h"
+#include "platform/win32/time.h"
+#include "platform/win32/types.h"
+#include "platform/win32/winsock.h"
+#endif
