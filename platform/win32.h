@@ -15,6 +15,9 @@
 #include <ws2tcpip.h>
 #else
 #include "platform/win32/interlocked.h"
+#include "platform/win32/last_error.h"
+#include "platform/win32/loader.h"
+#include "platform/win32/registry.h"
 #include "platform/win32/time.h"
 #include "platform/win32/types.h"
 #include "platform/win32/winsock.h"

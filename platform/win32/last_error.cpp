@@ -1,0 +1,12 @@
+// Per-thread last-error code.
+#include "platform/win32/last_error.h"
+
+namespace {
+
+thread_local DWORD lastError = ERROR_SUCCESS;
+
+}  // namespace
+
+DWORD GetLastError() { return lastError; }
+
+void SetLastError(DWORD errorCode) { lastError = errorCode; }
