@@ -1,0 +1,57 @@
+// The house bitmap fonts as const tables, generated at build time from the
+// text form in platform/text/fonts/*.txt (see the README there). Depends on
+// platform/win32/types.h only; the font objects and FreeType faces sit above.
+//
+// Layout of one font's data:
+//   glyphs[]  sorted by code unit: {code, width, bitsOffset}
+//   bits[]    for each glyph `height` rows of (width + 7) / 8 bytes, top row
+//             first, leftmost pixel in the most significant bit.
+// Every glyph is a full cell: `height` rows, advance = width, no bearings.
+#pragma once
+
+#include <cstddef>
+#include <span>
+
+#include "platform/win32/types.h"
+
+namespace vareko::text {
+
+struct HouseGlyph {
+    WORD code;
+    WORD width;        // advance and bitmap width in pixels
+    DWORD bitsOffset;  // first byte of the glyph in HouseFont::bits
+};
+
+struct HouseFont {
+    const char* name;
+    LONG emHeight;  // the character height a LOGFONT asks for with -emHeight
+    LONG weight;    // 400 regular, 700 bold
+    LONG height;    // tmHeight: rows of the cell
+    LONG ascent;    // tmAscent: rows above the baseline, leading included
+    LONG descent;   // tmDescent
+    LONG internalLeading;
+    LONG averageWidth;  // advance of 'x'
+    LONG maximumWidth;
+    const HouseGlyph* glyphs;
+    std::size_t glyphCount;
+    HouseGlyph missing;  // drawn for every code unit the font lacks
+    const BYTE* bits;
+    std::size_t bitsSize;
+
+    static constexpr int StrideBytes(int width) { return (width + 7) / 8; }
+};
+
+std::span<const HouseFont> HouseFonts();
+
+// The glyph for a code unit, or the font's missing glyph. The one place
+// where absent characters are decided.
+const HouseGlyph& FindHouseGlyph(const HouseFont& font, WCHAR code);
+
+// The house font with that em height and the weight class of `weight`
+// (600 and above is bold), or null.
+const HouseFont* FindHouseFont(LONG emHeight, LONG weight);
+
+// Same, by cell height (a positive LOGFONT height), or null.
+const HouseFont* FindHouseFontByCell(LONG cellHeight, LONG weight);
+
+}  // namespace vareko::text
