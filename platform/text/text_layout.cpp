@@ -1,0 +1,142 @@
+// Line breaking and placement for DrawTextEx; see text_layout.h for the rules.
+#include "platform/text/text_layout.h"
+
+#include <algorithm>
+
+namespace vareko::text {
+namespace {
+
+bool IsBlank(wchar_t c) { return c == L' '; }
+bool IsLineEnd(wchar_t c) { return c == L'\r' || c == L'\n'; }
+
+struct Piece {
+    std::size_t start;
+    std::size_t length;
+};
+
+// Splits one paragraph [begin, end) into lines no wider than maxWidth.
+void BreakParagraph(std::wstring_view text, std::size_t begin, std::size_t end, LONG maxWidth,
+                    const RunMeasure& measure, std::vector<Piece>& out) {
+    std::size_t start = begin;
+    while (true) {
+        std::size_t breakEnd = 0;   // end of the drawn part at the last break
+        std::size_t breakNext = 0;  // first code unit after the blanks there
+        bool haveBreak = false;
+        std::size_t i = start;
+        while (i < end) {
+            if (IsBlank(text[i])) {
+                // Blanks never push a line over: they hang at a break.
+                std::size_t j = i;
+                while (j < end && IsBlank(text[j])) ++j;
+                if (i > start) {
+                    breakEnd = i;
+                    breakNext = j;
+                    haveBreak = true;
+                }
+                i = j;
+                continue;
+            }
+            if (measure.RunWidth(text.substr(start, i + 1 - start)) > maxWidth) break;
+            ++i;
+        }
+        if (i >= end) {
+            out.push_back({start, end - start});
+            return;
+        }
+        if (haveBreak) {
+            out.push_back({start, breakEnd - start});
+            start = breakNext;
+        } else {
+            // One word wider than the line: cut it where it stops fitting.
+            const std::size_t cut = std::max(i, start + 1);
+            out.push_back({start, cut - start});
+            start = cut;
+        }
+        if (start >= end) return;
+    }
+}
+
+std::vector<Piece> BreakLines(std::wstring_view text, UINT format, LONG maxWidth,
+                              const RunMeasure& measure) {
+    std::vector<Piece> pieces;
+    if (text.empty()) return pieces;
+    if (format & DT_SINGLELINE) {
+        pieces.push_back({0, text.size()});
+        return pieces;
+    }
+    std::size_t begin = 0;
+    while (begin < text.size()) {
+        std::size_t end = begin;
+        while (end < text.size() && !IsLineEnd(text[end])) ++end;
+        if (format & DT_WORDBREAK && end > begin) {
+            BreakParagraph(text, begin, end, maxWidth, measure, pieces);
+        } else {
+            pieces.push_back({begin, end - begin});
+        }
+        if (end >= text.size()) break;
+        // CR LF is one line end.
+        begin = end + ((text[end] == L'\r' && end + 1 < text.size() && text[end + 1] == L'\n') ? 2 : 1);
+    }
+    return pieces;
+}
+
+}  // namespace
+
+std::wstring StripPrefixes(std::wstring_view text) {
+    std::wstring out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == L'&') {
+            if (i + 1 < text.size() && text[i + 1] == L'&') {
+                out.push_back(L'&');
+                ++i;
+            }
+            continue;
+        }
+        out.push_back(text[i]);
+    }
+    return out;
+}
+
+TextLayout LayoutText(std::wstring_view text, const RECT& rect, UINT format, LONG leftMargin,
+                      LONG rightMargin, const RunMeasure& measure) {
+    const LONG boxLeft = rect.left + leftMargin;
+    const LONG boxRight = rect.right - rightMargin;
+    const LONG lineHeight = measure.LineHeight();
+
+    TextLayout layout{};
+    const std::vector<Piece> pieces = BreakLines(text, format, boxRight - boxLeft, measure);
+    const LONG height = static_cast<LONG>(pieces.size()) * lineHeight;
+
+    LONG top = rect.top;
+    if (format & DT_SINGLELINE) {
+        if (format & DT_VCENTER) {
+            top = rect.top + (rect.bottom - rect.top - height) / 2;
+        } else if (format & DT_BOTTOM) {
+            top = rect.bottom - height;
+        }
+    }
+
+    LONG widest = 0;
+    LONG y = top;
+    for (const Piece& piece : pieces) {
+        const LONG width = measure.RunWidth(text.substr(piece.start, piece.length));
+        LONG x = boxLeft;
+        if (format & DT_CENTER) {
+            x = boxLeft + (boxRight - boxLeft - width) / 2;
+        } else if (format & DT_RIGHT) {
+            x = boxRight - width;
+        }
+        layout.lines.push_back({piece.start, piece.length, x, y, width});
+        widest = std::max(widest, width);
+        y += lineHeight;
+    }
+
+    layout.bounds = {rect.left, rect.top, rect.left + leftMargin + widest + rightMargin,
+                     rect.top + height};
+    const bool placed = (format & DT_SINGLELINE) && (format & (DT_VCENTER | DT_BOTTOM));
+    layout.result = placed && !pieces.empty() ? top + height - rect.top : height;
+    return layout;
+}
+
+}  // namespace vareko::text
