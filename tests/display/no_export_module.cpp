@@ -1,0 +1,2 @@
+// A shared object that loads but lacks the "GetInterface" export.
+extern "C" __attribute__((visibility("default"))) int VarekoSomethingElse() { return 0; }
