@@ -14,6 +14,7 @@
 #include <windows.h>
 #include <ws2tcpip.h>
 #else
+#include "platform/gdi/gdi.h"
 #include "platform/win32/interlocked.h"
 #include "platform/win32/last_error.h"
 #include "platform/win32/loader.h"

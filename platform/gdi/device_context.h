@@ -1,0 +1,93 @@
+// The state behind an HDC: the selected bitmap, pen, brush and font, the
+// viewport origin, the clip region, the text and background colours and
+// modes, and the pen position. Internal to platform/; the text layer reads
+// it and paints through the two seam functions at the end.
+//
+// Coordinates: logical = device - viewportOrigin (MM_TEXT only). Every
+// primitive translates to device coordinates once and clips against
+// ClipRects(): the clip region intersected with the bitmap's bounds.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "platform/gdi/bitmap_object.h"
+#include "platform/gdi/drawing_objects.h"
+#include "platform/gdi/gdi_object.h"
+
+namespace vareko::gdi {
+
+class DeviceContext final : public GdiObject {
+public:
+    static constexpr ObjectKind kKind = ObjectKind::MemoryDc;
+
+    // Starts with the stock white brush, black pen, system font (when the
+    // text layer provides one) and a 1 x 1 monochrome bitmap.
+    DeviceContext();
+    ~DeviceContext() override;
+
+    Bitmap& SelectedBitmap() const { return *bitmap_; }
+    Pen& SelectedPen() const { return *pen_; }
+    Brush& SelectedBrush() const { return *brush_; }
+    // The selected font object (kind Font), or null before any font exists.
+    GdiObject* SelectedFont() const { return font_; }
+
+    // Selects a bitmap, pen, brush or font and returns the handle it replaces;
+    // null if the object cannot be selected (a bitmap held by another DC).
+    HGDIOBJ Select(GdiObject& object);
+
+    // The clip region in device coordinates; null rects mean "no region".
+    void SetClipRegion(const RectList* region);
+    bool HasClipRegion() const { return hasClipRegion_; }
+    std::span<const RECT> ClipRects() const { return clip_.Rects(); }
+
+    POINT ToDevice(int x, int y) const { return POINT{x + viewportOrigin.x, y + viewportOrigin.y}; }
+    RECT ToDevice(const RECT& r) const {
+        return RECT{r.left + viewportOrigin.x, r.top + viewportOrigin.y, r.right + viewportOrigin.x,
+                    r.bottom + viewportOrigin.y};
+    }
+
+    POINT viewportOrigin{0, 0};
+    POINT penPosition{0, 0};  // logical
+    int dashPosition = 0;     // pixels of the pen's style pattern consumed since MoveToEx
+    COLORREF textColor = RGB(0, 0, 0);
+    COLORREF bkColor = RGB(255, 255, 255);
+    int bkMode = OPAQUE;
+    int mapMode = MM_TEXT;
+
+private:
+    template <class T>
+    HGDIOBJ Replace(T*& slot, T& object);
+    void UpdateClip();
+
+    Bitmap* bitmap_ = nullptr;
+    Pen* pen_ = nullptr;
+    Brush* brush_ = nullptr;
+    GdiObject* font_ = nullptr;
+    bool hasClipRegion_ = false;
+    RectList region_;
+    RectList clip_;
+};
+
+// The DC behind a handle, or null.
+DeviceContext* LookupDc(HDC hdc);
+
+// --- Drawing seam for the text layer -------------------------------------
+
+// A 1-bit mask: bit 7 of the first byte of a row is its leftmost pixel; rows
+// are strideBytes apart, top row first.
+struct GlyphMask {
+    const std::uint8_t* rows;
+    int width;
+    int height;
+    int strideBytes;
+};
+
+// Paints the set bits of mask in colour with the mask's top-left pixel at the
+// logical point (x, y); clear bits leave the destination alone.
+void PaintMask(DeviceContext& dc, int x, int y, const GlyphMask& mask, COLORREF colour);
+
+// Fills the logical rectangle (right and bottom excluded) with colour.
+void FillLogicalRect(DeviceContext& dc, const RECT& rect, COLORREF colour);
+
+}  // namespace vareko::gdi

@@ -1,0 +1,10 @@
+// The graphics layer's public entry points, with the platform's names and
+// signatures. Included by platform/win32.h on non-Windows builds.
+#pragma once
+
+#include "platform/gdi/bitmaps.h"
+#include "platform/gdi/dc.h"
+#include "platform/gdi/gdi_types.h"
+#include "platform/gdi/objects.h"
+#include "platform/gdi/painting.h"
+#include "platform/gdi/regions.h"

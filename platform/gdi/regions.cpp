@@ -1,0 +1,54 @@
+// Rectangular regions and DC clipping.
+#include "platform/gdi/regions.h"
+
+#include <algorithm>
+#include <memory>
+
+#include "platform/gdi/device_context.h"
+#include "platform/gdi/drawing_objects.h"
+
+using namespace vareko::gdi;
+
+HRGN CreateRectRgn(int left, int top, int right, int bottom) {
+    // The platform accepts the corners in either order.
+    RECT rect{std::min(left, right), std::min(top, bottom), std::max(left, right),
+              std::max(top, bottom)};
+    return static_cast<HRGN>(RegisterObject(std::make_unique<Region>(rect)));
+}
+
+int SelectClipRgn(HDC hdc, HRGN region) {
+    DeviceContext* dc = LookupDc(hdc);
+    if (dc == nullptr) {
+        return ERROR;
+    }
+    if (region == nullptr) {
+        dc->SetClipRegion(nullptr);
+        return SIMPLEREGION;
+    }
+    Region* found = LookupObject<Region>(region);
+    if (found == nullptr) {
+        return ERROR;
+    }
+    dc->SetClipRegion(&found->rects);
+    return found->rects.Empty() ? NULLREGION : SIMPLEREGION;
+}
+
+int GetClipBox(HDC hdc, LPRECT rect) {
+    DeviceContext* dc = LookupDc(hdc);
+    if (dc == nullptr || rect == nullptr) {
+        return ERROR;
+    }
+    RECT box{0, 0, 0, 0};
+    for (const RECT& r : dc->ClipRects()) {
+        box = IsEmptyRect(box) ? r
+                               : RECT{std::min(box.left, r.left), std::min(box.top, r.top),
+                                      std::max(box.right, r.right), std::max(box.bottom, r.bottom)};
+    }
+    if (IsEmptyRect(box)) {
+        *rect = RECT{0, 0, 0, 0};
+        return NULLREGION;
+    }
+    *rect = RECT{box.left - dc->viewportOrigin.x, box.top - dc->viewportOrigin.y,
+                 box.right - dc->viewportOrigin.x, box.bottom - dc->viewportOrigin.y};
+    return dc->ClipRects().size() == 1 ? SIMPLEREGION : COMPLEXREGION;
+}

@@ -1,0 +1,272 @@
+// Rectangles, pixels, clipping, viewport and the mask seam, checked against
+// small hand-drawn pictures.
+#include <gtest/gtest.h>
+
+#include "platform/gdi/device_context.h"
+#include "platform/win32.h"
+#include "tests/support/canvas.h"
+
+namespace {
+
+using vareko::test::ArtRows;
+using vareko::test::Canvas;
+
+HBRUSH White() { return static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)); }
+
+void Clip(HDC dc, int l, int t, int r, int b) {
+    HRGN region = CreateRectRgn(l, t, r, b);
+    SelectClipRgn(dc, region);
+    DeleteObject(region);
+}
+
+TEST(GdiFillTest, FillRectClipsAtEveryEdgeOfTheBitmap) {
+    struct Case {
+        const char* name;
+        RECT rect;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"inside", {1, 1, 3, 2}, "......\n.##...\n......\n"},
+        {"left", {-5, 0, 2, 1}, "##....\n......\n......\n"},
+        {"right", {4, 1, 99, 2}, "......\n....##\n......\n"},
+        {"top", {2, -7, 3, 1}, "..#...\n......\n......\n"},
+        {"bottom", {0, 2, 1, 50}, "......\n......\n#.....\n"},
+        {"everything", {-10, -10, 10, 10}, "######\n######\n######\n"},
+        {"empty", {3, 1, 3, 2}, "......\n......\n......\n"},
+        {"inverted", {3, 2, 1, 1}, "......\n......\n......\n"},
+        {"outside", {6, 0, 9, 3}, "......\n......\n......\n"},
+    };
+    for (const Case& c : cases) {
+        Canvas canvas(6, 3);
+        EXPECT_EQ(FillRect(canvas.Dc(), &c.rect, White()), 1);
+        EXPECT_EQ(canvas.Art(), ArtRows(c.expected)) << c.name;
+    }
+}
+
+TEST(GdiFillTest, ClipRegionIsInDeviceCoordinatesAndViewportMovesDrawing) {
+    struct Case {
+        const char* name;
+        RECT clip;  // device
+        POINT viewport;
+        RECT fill;  // logical
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"clip only", {1, 0, 4, 2}, {0, 0}, {0, 0, 6, 3}, ".###..\n.###..\n......\n"},
+        {"viewport only", {0, 0, 6, 3}, {2, 1}, {0, 0, 2, 1}, "......\n..##..\n......\n"},
+        {"viewport does not move clip", {0, 0, 3, 3}, {2, 0}, {0, 0, 4, 1}, "..#...\n......\n......\n"},
+        {"negative viewport", {0, 0, 6, 3}, {-1, -1}, {0, 0, 3, 3}, "##....\n##....\n......\n"},
+        {"empty clip", {2, 2, 2, 2}, {0, 0}, {0, 0, 6, 3}, "......\n......\n......\n"},
+        {"clip beyond bitmap", {4, 1, 60, 60}, {0, 0}, {0, 0, 6, 3}, "......\n....##\n....##\n"},
+    };
+    for (const Case& c : cases) {
+        Canvas canvas(6, 3);
+        Clip(canvas.Dc(), c.clip.left, c.clip.top, c.clip.right, c.clip.bottom);
+        SetViewportOrgEx(canvas.Dc(), c.viewport.x, c.viewport.y, nullptr);
+        FillRect(canvas.Dc(), &c.fill, White());
+        EXPECT_EQ(canvas.Art(), ArtRows(c.expected)) << c.name;
+    }
+}
+
+TEST(GdiFillTest, RemovingTheClipRegionRestoresTheWholeBitmap) {
+    Canvas canvas(4, 2);
+    Clip(canvas.Dc(), 0, 0, 1, 1);
+    EXPECT_EQ(SelectClipRgn(canvas.Dc(), nullptr), SIMPLEREGION);
+    RECT all{0, 0, 4, 2};
+    FillRect(canvas.Dc(), &all, White());
+    EXPECT_EQ(canvas.Art(), ArtRows("####\n####\n"));
+}
+
+TEST(GdiFillTest, ViewportCallsReportThePreviousOrigin) {
+    Canvas canvas(4, 2);
+    POINT previous{-1, -1};
+    EXPECT_TRUE(SetViewportOrgEx(canvas.Dc(), 10, 3, &previous));
+    EXPECT_EQ(previous.x, 0);
+    EXPECT_TRUE(OffsetViewportOrgEx(canvas.Dc(), -5, 2, &previous));
+    EXPECT_EQ(previous.x, 10);
+    EXPECT_EQ(previous.y, 3);
+    POINT now{};
+    GetViewportOrgEx(canvas.Dc(), &now);
+    EXPECT_EQ(now.x, 5);
+    EXPECT_EQ(now.y, 5);
+}
+
+TEST(GdiFillTest, FrameRectAndInvertRect) {
+    struct Case {
+        const char* name;
+        RECT rect;
+        bool invert;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"frame", {0, 0, 5, 4}, false, "#####.\n#...#.\n#...#.\n#####.\n"},
+        {"frame one row", {1, 1, 4, 2}, false, "......\n.###..\n......\n......\n"},
+        {"frame one column", {2, 0, 3, 3}, false, "..#...\n..#...\n..#...\n......\n"},
+        {"frame clipped", {-1, -1, 3, 3}, false, "..#...\n..#...\n###...\n......\n"},
+        {"invert", {1, 1, 3, 3}, true, "......\n.##...\n.##...\n......\n"},
+    };
+    for (const Case& c : cases) {
+        Canvas canvas(6, 4);
+        if (c.invert) {
+            EXPECT_TRUE(InvertRect(canvas.Dc(), &c.rect));
+        } else {
+            EXPECT_EQ(FrameRect(canvas.Dc(), &c.rect, White()), 1);
+        }
+        EXPECT_EQ(canvas.Art(), ArtRows(c.expected)) << c.name;
+    }
+}
+
+TEST(GdiFillTest, InvertRectTwiceRestoresEveryByte) {
+    Canvas canvas(8, 2);
+    for (int x = 0; x < 8; ++x) {
+        canvas.Row(0)[x] = static_cast<std::uint8_t>(x * 37);
+        canvas.Row(1)[x] = static_cast<std::uint8_t>(255 - x);
+    }
+    RECT all{0, 0, 8, 2};
+    InvertRect(canvas.Dc(), &all);
+    EXPECT_EQ(canvas.Row(0)[1], 255 - 37);
+    EXPECT_EQ(canvas.Row(1)[0], 0);
+    InvertRect(canvas.Dc(), &all);
+    for (int x = 0; x < 8; ++x) {
+        EXPECT_EQ(canvas.Row(0)[x], static_cast<std::uint8_t>(x * 37));
+    }
+}
+
+TEST(GdiFillTest, ColoursMatchTheNearestEntryOfTheThresholdTable) {
+    struct Case {
+        COLORREF colour;
+        std::uint32_t index;
+        COLORREF reported;
+    };
+    const Case cases[] = {
+        {RGB(0, 0, 0), 0, RGB(0, 0, 0)},
+        {RGB(255, 255, 255), 129, RGB(255, 255, 255)},
+        {RGB(127, 127, 127), 0, RGB(0, 0, 0)},
+        {RGB(128, 128, 128), 129, RGB(255, 255, 255)},
+        {RGB(255, 0, 0), 0, RGB(0, 0, 0)},
+        {RGB(255, 255, 0), 129, RGB(255, 255, 255)},
+    };
+    for (const Case& c : cases) {
+        Canvas canvas(4, 1);
+        EXPECT_EQ(SetPixel(canvas.Dc(), 2, 0, c.colour), c.reported);
+        EXPECT_EQ(canvas.Pixel(2, 0), c.index);
+        EXPECT_EQ(GetPixel(canvas.Dc(), 2, 0), c.reported);
+    }
+}
+
+TEST(GdiFillTest, SetPixelOutsideTheClipChangesNothing) {
+    Canvas canvas(4, 2);
+    Clip(canvas.Dc(), 1, 0, 3, 2);
+    EXPECT_EQ(SetPixel(canvas.Dc(), 0, 0, RGB(255, 255, 255)), CLR_INVALID);
+    EXPECT_EQ(SetPixel(canvas.Dc(), 3, 1, RGB(255, 255, 255)), CLR_INVALID);
+    EXPECT_EQ(SetPixel(canvas.Dc(), 4, 0, RGB(255, 255, 255)), CLR_INVALID);
+    EXPECT_EQ(GetPixel(canvas.Dc(), 0, 0), CLR_INVALID);
+    SetViewportOrgEx(canvas.Dc(), 1, 1, nullptr);
+    EXPECT_EQ(SetPixel(canvas.Dc(), 0, 0, RGB(255, 255, 255)), RGB(255, 255, 255));
+    EXPECT_EQ(canvas.Art(), ArtRows("....\n.#..\n"));
+}
+
+TEST(GdiFillTest, EveryFormatAndOrientationDrawsTheSamePicture) {
+    struct Case {
+        int bits;
+        bool topDown;
+    };
+    const Case cases[] = {{8, true}, {8, false}, {1, true}, {1, false}, {32, true}, {32, false}};
+    const auto expected = ArtRows(
+        "#########.\n"
+        "#.......#.\n"
+        "#.####..#.\n"
+        "#########.\n");
+    for (const Case& c : cases) {
+        Canvas canvas(10, 4, c.bits, c.topDown);
+        RECT frame{0, 0, 9, 4};
+        RECT bar{2, 2, 6, 3};
+        FrameRect(canvas.Dc(), &frame, White());
+        FillRect(canvas.Dc(), &bar, White());
+        EXPECT_EQ(canvas.Art(), expected) << c.bits << (c.topDown ? " top-down" : " bottom-up");
+    }
+}
+
+TEST(GdiFillTest, BottomUpDibStoresTheTopRowLast) {
+    Canvas canvas(4, 3, 8, false);
+    SetPixel(canvas.Dc(), 1, 0, RGB(255, 255, 255));
+    EXPECT_EQ(canvas.Memory()[2 * 4 + 1], 129);
+    EXPECT_EQ(canvas.Memory()[1], 0);
+}
+
+TEST(GdiFillTest, HollowBrushPaintsNothing) {
+    Canvas canvas(4, 2);
+    RECT all{0, 0, 4, 2};
+    FillRect(canvas.Dc(), &all, static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)));
+    FrameRect(canvas.Dc(), &all, static_cast<HBRUSH>(GetStockObject(NULL_BRUSH)));
+    EXPECT_EQ(canvas.Art(), ArtRows("....\n....\n"));
+    EXPECT_EQ(FillRect(canvas.Dc(), &all, nullptr), 0);
+}
+
+TEST(GdiFillTest, PatBltAppliesPatternAndDestinationOperations) {
+    struct Case {
+        DWORD rop;
+        const char* expected;
+    };
+    // Start: left half white. The brush is white.
+    const Case cases[] = {
+        {BLACKNESS, "....\n"}, {WHITENESS, "####\n"}, {DSTINVERT, "..##\n"},
+        {PATCOPY, "####\n"},   {PATINVERT, "..##\n"},
+    };
+    for (const Case& c : cases) {
+        Canvas canvas(4, 1);
+        RECT left{0, 0, 2, 1};
+        FillRect(canvas.Dc(), &left, White());
+        SelectObject(canvas.Dc(), GetStockObject(WHITE_BRUSH));
+        EXPECT_TRUE(PatBlt(canvas.Dc(), 0, 0, 4, 1, c.rop));
+        EXPECT_EQ(canvas.Art(), ArtRows(c.expected)) << std::hex << c.rop;
+    }
+    Canvas canvas(4, 1);
+    EXPECT_FALSE(PatBlt(canvas.Dc(), 0, 0, 4, 1, SRCCOPY));
+}
+
+TEST(GdiSeamTest, PaintMaskDrawsSetBitsAtTheLogicalPointClipped) {
+    // A 10-pixel-wide mask, two bytes per row plus one byte of padding.
+    const std::uint8_t bits[] = {
+        0b10000000, 0b01000000, 0xFF,  //
+        0b01111111, 0b11000000, 0xFF,  //
+    };
+    vareko::gdi::GlyphMask mask{bits, 10, 2, 3};
+    struct Case {
+        const char* name;
+        POINT at;
+        POINT viewport;
+        RECT clip;
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"plain", {0, 0}, {0, 0}, {0, 0, 12, 3},
+         "#........#..\n.#########..\n............\n"},
+        {"viewport", {1, 0}, {1, 1}, {0, 0, 12, 3},
+         "............\n..#........#\n...#########\n"},
+        {"clipped", {0, 0}, {0, 0}, {2, 0, 9, 3},
+         "............\n..#######...\n............\n"},
+        {"off the left", {-2, 1}, {0, 0}, {0, 0, 12, 3},
+         "............\n.......#....\n########....\n"},
+    };
+    for (const Case& c : cases) {
+        Canvas canvas(12, 3);
+        Clip(canvas.Dc(), c.clip.left, c.clip.top, c.clip.right, c.clip.bottom);
+        SetViewportOrgEx(canvas.Dc(), c.viewport.x, c.viewport.y, nullptr);
+        vareko::gdi::DeviceContext* dc = vareko::gdi::LookupDc(canvas.Dc());
+        ASSERT_NE(dc, nullptr);
+        vareko::gdi::PaintMask(*dc, c.at.x, c.at.y, mask, RGB(255, 255, 255));
+        EXPECT_EQ(canvas.Art(), ArtRows(c.expected)) << c.name;
+    }
+}
+
+TEST(GdiSeamTest, FillLogicalRectHonoursViewportAndClip) {
+    Canvas canvas(6, 2);
+    Clip(canvas.Dc(), 0, 0, 4, 2);
+    SetViewportOrgEx(canvas.Dc(), 2, 0, nullptr);
+    vareko::gdi::FillLogicalRect(*vareko::gdi::LookupDc(canvas.Dc()), RECT{-1, 1, 5, 2},
+                                 RGB(255, 255, 255));
+    EXPECT_EQ(canvas.Art(), ArtRows("......\n.###..\n"));
+}
+
+}  // namespace
