@@ -12,7 +12,7 @@ int WsaErrorFromErrno(int error) {
     switch (error) {
         case 0: return 0;
         case EINTR: return WSAEINTR;
-        case EBADF: return WSAEBADF;
+        case EBADF: return WSAENOTSOCK;  // the system's answer for a handle that is no socket
         case EACCES: return WSAEACCES;
         case EFAULT: return WSAEFAULT;
         case EINVAL: return WSAEINVAL;
@@ -41,14 +41,19 @@ int FailWithErrno() {
 int WSAStartup(WORD versionRequested, WSADATA* data) {
     BYTE major = static_cast<BYTE>(versionRequested & 0xFF);
     BYTE minor = static_cast<BYTE>(versionRequested >> 8);
-    if (major < 2) {
+    if (major < 1) {
         return WSAVERNOTSUPPORTED;
     }
     if (data == nullptr) {
         return WSAEFAULT;
     }
+    // Like the system: a 1.x or 2.x request is granted as asked, capped at
+    // that major version's highest minor (1.1, 2.2); anything newer gets 2.2.
+    BYTE grantedMajor = major > 2 ? 2 : major;
+    BYTE highestMinor = grantedMajor == 1 ? 1 : 2;
+    BYTE grantedMinor = major > 2 || minor > highestMinor ? highestMinor : minor;
     std::memset(data, 0, sizeof(*data));
-    data->wVersion = MAKEWORD(2, major == 2 && minor < 2 ? minor : 2);
+    data->wVersion = MAKEWORD(grantedMajor, grantedMinor);
     data->wHighVersion = MAKEWORD(2, 2);
     std::strncpy(data->szDescription, "BSD sockets", sizeof(data->szDescription) - 1);
     std::strncpy(data->szSystemStatus, "Running", sizeof(data->szSystemStatus) - 1);

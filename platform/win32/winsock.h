@@ -51,7 +51,8 @@ struct WSADATA {
 using SOCKADDR = sockaddr;
 using SOCKADDR_IN = sockaddr_in;
 
-// Accepts versions 2.0 to 2.2 and reports 2.2; returns 0 or a WSA error code.
+// Grants versions 1.0 to 2.2 as the system does (newer requests get 2.2);
+// returns 0 or a WSA error code.
 int WSAStartup(WORD versionRequested, WSADATA* data);
 int WSACleanup();
 int WSAGetLastError();
