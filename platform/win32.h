@@ -1,6 +1,7 @@
 // The Win32 API surface that the product code is written against.
-// On Windows this is the platform itself; elsewhere it is our own small
-// layer in platform/ that provides the same names, types and behaviour.
+// On Windows this is the platform itself, plus the little that it lacks
+// (the test clock); elsewhere it is our own layer in platform/ that provides
+// the same names, types and behaviour.
 #pragma once
 
 #ifdef _WIN32
@@ -13,6 +14,8 @@
 #include <winsock2.h>
 #include <windows.h>
 #include <ws2tcpip.h>
+
+#include "platform/win32/time.h"  // the test clock in front of GetTickCount and Sleep
 #else
 #include "platform/gdi/gdi.h"
 #include "platform/win32/interlocked.h"

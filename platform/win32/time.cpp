@@ -1,19 +1,15 @@
-// Tick count on CLOCK_MONOTONIC; a process-wide test clock can take its place.
+// Tick count on CLOCK_MONOTONIC; an installed test clock takes its place.
 #include "platform/win32/time.h"
 
 #include <cerrno>
 #include <ctime>
 
-namespace {
-
-bool testClockActive = false;
-DWORD testClockNowMs = 0;
-
-}  // namespace
+#include "platform/win32/test_clock.h"
 
 DWORD GetTickCount() {
-    if (testClockActive) {
-        return testClockNowMs;
+    DWORD testNowMs = 0;
+    if (vareko::platform::detail::ReadTestClock(testNowMs)) {
+        return testNowMs;
     }
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
@@ -23,8 +19,7 @@ DWORD GetTickCount() {
 }
 
 void Sleep(DWORD milliseconds) {
-    if (testClockActive) {
-        testClockNowMs += milliseconds;
+    if (vareko::platform::detail::AdvanceTestClock(milliseconds)) {
         return;
     }
     timespec remaining{static_cast<time_t>(milliseconds / 1000),
@@ -32,20 +27,3 @@ void Sleep(DWORD milliseconds) {
     while (nanosleep(&remaining, &remaining) != 0 && errno == EINTR) {
     }
 }
-
-namespace vareko::platform {
-
-TestClock::TestClock(DWORD startMs) {
-    testClockActive = true;
-    testClockNowMs = startMs;
-}
-
-TestClock::~TestClock() { testClockActive = false; }
-
-void TestClock::Set(DWORD nowMs) { testClockNowMs = nowMs; }
-
-void TestClock::Advance(DWORD deltaMs) { testClockNowMs += deltaMs; }
-
-DWORD TestClock::Now() const { return testClockNowMs; }
-
-}  // namespace vareko::platform
