@@ -1,6 +1,6 @@
-// Winsock behaviour on BSD sockets: start-up versions and datagram receive,
-// including the oversized-datagram error that the platform reports.
-#include <arpa/inet.h>
+// Winsock behaviour: start-up versions and datagram receive, including the
+// oversized-datagram error. The same cases run against our layer on BSD
+// sockets and against the system's Winsock in the Windows build.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -10,17 +10,35 @@
 
 namespace {
 
-TEST(WsaStartupTest, AcceptsVersionTwoAndRefusesOlder) {
-    WSADATA data{};
-    EXPECT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
-    EXPECT_EQ(data.wVersion, MAKEWORD(2, 2));
-    EXPECT_EQ(WSAStartup(MAKEWORD(1, 1), &data), WSAVERNOTSUPPORTED);
+TEST(WsaStartupTest, GrantsTheHighestMinorOfTheRequestedMajorVersion) {
+    struct Case {
+        BYTE major, minor;
+        int result;
+        BYTE grantedMajor, grantedMinor;
+    };
+    const Case cases[] = {
+        {2, 2, 0, 2, 2}, {2, 0, 0, 2, 0}, {2, 5, 0, 2, 2}, {1, 1, 0, 1, 1}, {1, 0, 0, 1, 0},
+        {1, 5, 0, 1, 1}, {3, 0, 0, 2, 2}, {0, 9, WSAVERNOTSUPPORTED, 0, 0},
+    };
+    for (const Case& c : cases) {
+        WSADATA data{};
+        int result = WSAStartup(MAKEWORD(c.major, c.minor), &data);
+        EXPECT_EQ(result, c.result) << int{c.major} << "." << int{c.minor};
+        if (result == 0) {
+            EXPECT_EQ(data.wVersion, MAKEWORD(c.grantedMajor, c.grantedMinor))
+                << int{c.major} << "." << int{c.minor};
+            EXPECT_EQ(data.wHighVersion, MAKEWORD(2, 2));
+            WSACleanup();
+        }
+    }
     EXPECT_EQ(WSAStartup(MAKEWORD(2, 2), nullptr), WSAEFAULT);
 }
 
 class LoopbackPair : public ::testing::Test {
 protected:
     void SetUp() override {
+        WSADATA data{};
+        ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
         receiver = socket(AF_INET, SOCK_DGRAM, 0);
         sender = socket(AF_INET, SOCK_DGRAM, 0);
         ASSERT_NE(receiver, INVALID_SOCKET);
@@ -36,11 +54,13 @@ protected:
     void TearDown() override {
         closesocket(receiver);
         closesocket(sender);
+        WSACleanup();
     }
     void Send(const std::string& payload) {
-        ASSERT_EQ(sendto(sender, payload.data(), payload.size(), 0,
+        int length = static_cast<int>(payload.size());
+        ASSERT_EQ(sendto(sender, payload.data(), length, 0,
                          reinterpret_cast<const sockaddr*>(&target), sizeof(target)),
-                  static_cast<ssize_t>(payload.size()));
+                  length);
     }
     SOCKET receiver = INVALID_SOCKET;
     SOCKET sender = INVALID_SOCKET;
@@ -80,10 +100,13 @@ TEST_F(LoopbackPair, DatagramOfExactlyTheBufferSizeFits) {
     EXPECT_EQ(recvfrom(receiver, buffer, 16, 0, nullptr, nullptr), 16);
 }
 
-TEST(RecvfromTest, ClosedSocketReportsAnError) {
+TEST(RecvfromTest, InvalidSocketIsReportedAsNoSocket) {
+    WSADATA data{};
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
     char buffer[4];
-    EXPECT_EQ(recvfrom(-1, buffer, 4, 0, nullptr, nullptr), SOCKET_ERROR);
-    EXPECT_EQ(WSAGetLastError(), WSAEBADF);
+    EXPECT_EQ(recvfrom(INVALID_SOCKET, buffer, 4, 0, nullptr, nullptr), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAENOTSOCK);
+    WSACleanup();
 }
 
 }  // namespace
