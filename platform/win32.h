@@ -18,6 +18,7 @@
 #include "platform/win32/time.h"  // the test clock in front of GetTickCount and Sleep
 #else
 #include "platform/gdi/gdi.h"
+#include "platform/text/text_api.h"
 #include "platform/win32/interlocked.h"
 #include "platform/win32/last_error.h"
 #include "platform/win32/loader.h"

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/gdi/drawing_objects.h"
+#include "platform/gdi/stock_font.h"
 
 namespace vareko::gdi {
 
@@ -41,7 +42,7 @@ constexpr std::array<StockEntry, 20> kStockTable = {{
     {StockKind::None, 0, 0},                           // DC_PEN: not supported
 }};
 
-HGDIOBJ MakeStock(int /*index*/, const StockEntry& entry) {
+HGDIOBJ MakeStock(int index, const StockEntry& entry) {
     switch (entry.kind) {
         case StockKind::Brush:
             return RegisterStockObject(
@@ -49,9 +50,8 @@ HGDIOBJ MakeStock(int /*index*/, const StockEntry& entry) {
         case StockKind::Pen:
             return RegisterStockObject(std::make_unique<Pen>(entry.style, 1, entry.colour));
         case StockKind::Font:
-            // Fonts belong to the text layer, which provides them through
-            // StockFont(index) (stock_font.h); until it does there are none.
-            return nullptr;
+            // Fonts belong to the text layer (stock_font.h).
+            return StockFont(index);
         case StockKind::None:
             break;
     }

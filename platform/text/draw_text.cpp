@@ -1,0 +1,165 @@
+// Text drawing and measuring entry points. Glyphs reach the bitmap only
+// through the graphics layer's mask-painting seam; lines come from the pure
+// layout in text_layout.cpp.
+#include <algorithm>
+#include <cwchar>
+#include <string>
+#include <vector>
+
+#include "platform/gdi/device_context.h"
+#include "platform/text/font_object.h"
+#include "platform/text/text_api.h"
+#include "platform/text/text_layout.h"
+
+namespace {
+
+using vareko::gdi::DeviceContext;
+using vareko::text::FontFace;
+using vareko::text::GlyphImage;
+
+bool Intersect(const RECT& a, const RECT& b, RECT& out) {
+    out = {std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
+           std::min(a.bottom, b.bottom)};
+    return out.left < out.right && out.top < out.bottom;
+}
+
+// Paints a glyph image at logical (x, y), cut to `clip` when one is given.
+// A glyph that crosses the clip edge is copied into a trimmed mask first,
+// since the seam takes whole masks.
+void PaintGlyph(DeviceContext& dc, int x, int y, const GlyphImage& g, COLORREF colour,
+                const RECT* clip) {
+    if (g.width <= 0 || g.height <= 0) return;
+    const RECT box{x, y, x + g.width, y + g.height};
+    RECT part = box;
+    if (clip != nullptr && !Intersect(box, *clip, part)) return;
+    if (part.left == box.left && part.top == box.top && part.right == box.right &&
+        part.bottom == box.bottom) {
+        vareko::gdi::PaintMask(dc, x, y, {g.rows, g.width, g.height, g.strideBytes}, colour);
+        return;
+    }
+    const int width = part.right - part.left;
+    const int height = part.bottom - part.top;
+    const int stride = (width + 7) / 8;
+    std::vector<BYTE> bits(static_cast<std::size_t>(stride * height), 0);
+    const int dx = part.left - box.left;
+    const int dy = part.top - box.top;
+    for (int row = 0; row < height; ++row) {
+        const BYTE* src = g.rows + (row + dy) * g.strideBytes;
+        BYTE* dst = bits.data() + row * stride;
+        for (int col = 0; col < width; ++col) {
+            const int sx = col + dx;
+            if (src[sx / 8] & (0x80 >> (sx % 8))) dst[col / 8] |= static_cast<BYTE>(0x80 >> (col % 8));
+        }
+    }
+    vareko::gdi::PaintMask(dc, part.left, part.top, {bits.data(), width, height, stride}, colour);
+}
+
+// One line of text with its pen starting at (x, y), the top of the cell.
+void PaintLine(DeviceContext& dc, const FontFace& face, int x, int y, std::wstring_view line,
+               const RECT* clip) {
+    const LONG height = face.Metrics().height;
+    if (dc.bkMode == OPAQUE) {
+        const RECT cell{x, y, x + face.RunWidth(line), y + height};
+        RECT fill = cell;
+        if (clip == nullptr || Intersect(cell, *clip, fill)) {
+            vareko::gdi::FillLogicalRect(dc, fill, dc.bkColor);
+        }
+    }
+    int pen = x;
+    for (WCHAR c : line) {
+        const GlyphImage g = face.Glyph(c);
+        PaintGlyph(dc, pen + g.left, y + g.top, g, dc.textColor, clip);
+        pen += g.advance;
+    }
+}
+
+bool TextLength(LPCWSTR text, int count, std::size_t& length) {
+    length = 0;
+    if (text == nullptr) return count == 0;
+    if (count == -1) {
+        length = std::wcslen(text);
+        return true;
+    }
+    if (count < 0) return false;
+    length = static_cast<std::size_t>(count);
+    return true;
+}
+
+}  // namespace
+
+HFONT CreateFontIndirectW(const LOGFONTW* logFont) {
+    return logFont == nullptr ? nullptr : vareko::text::MakeFont(*logFont);
+}
+
+int DrawTextExW(HDC hdc, LPWSTR text, int cchText, LPRECT rect, UINT format, LPDRAWTEXTPARAMS params) {
+    DeviceContext* dc = vareko::gdi::LookupDc(hdc);
+    std::size_t length = 0;
+    if (dc == nullptr || rect == nullptr || !TextLength(text, cchText, length)) return 0;
+    if (params != nullptr && params->cbSize != sizeof(DRAWTEXTPARAMS)) return 0;
+    const LONG leftMargin = params != nullptr ? params->iLeftMargin : 0;
+    const LONG rightMargin = params != nullptr ? params->iRightMargin : 0;
+
+    const std::wstring_view given(text == nullptr ? L"" : text, length);
+    const std::wstring shown = (format & DT_NOPREFIX) ? std::wstring(given) : vareko::text::StripPrefixes(given);
+    const FontFace& face = vareko::text::SelectedFace(*dc);
+    const vareko::text::TextLayout layout =
+        vareko::text::LayoutText(shown, *rect, format, leftMargin, rightMargin, face);
+    if (params != nullptr) params->uiLengthDrawn = static_cast<UINT>(length);
+
+    if (format & DT_CALCRECT) {
+        *rect = layout.bounds;
+        return layout.result;
+    }
+    const RECT* clip = (format & DT_NOCLIP) ? nullptr : rect;
+    for (const vareko::text::LaidLine& line : layout.lines) {
+        PaintLine(*dc, face, line.x, line.y, std::wstring_view(shown).substr(line.start, line.length), clip);
+    }
+    return layout.result;
+}
+
+int DrawTextW(HDC hdc, LPCWSTR text, int cchText, LPRECT rect, UINT format) {
+    // DrawTextExW never writes to the text; the platform's signature is not const.
+    return DrawTextExW(hdc, const_cast<LPWSTR>(text), cchText, rect, format, nullptr);
+}
+
+BOOL TextOutW(HDC hdc, int x, int y, LPCWSTR text, int count) {
+    DeviceContext* dc = vareko::gdi::LookupDc(hdc);
+    if (dc == nullptr || count < 0 || (text == nullptr && count > 0)) return FALSE;
+    if (count == 0) return TRUE;
+    PaintLine(*dc, vareko::text::SelectedFace(*dc), x, y,
+              std::wstring_view(text, static_cast<std::size_t>(count)), nullptr);
+    return TRUE;
+}
+
+BOOL GetTextExtentPoint32W(HDC hdc, LPCWSTR text, int count, LPSIZE size) {
+    DeviceContext* dc = vareko::gdi::LookupDc(hdc);
+    if (dc == nullptr || size == nullptr || count < 0 || (text == nullptr && count > 0)) return FALSE;
+    const FontFace& face = vareko::text::SelectedFace(*dc);
+    size->cx = count == 0 ? 0 : face.RunWidth(std::wstring_view(text, static_cast<std::size_t>(count)));
+    size->cy = face.Metrics().height;
+    return TRUE;
+}
+
+BOOL GetTextMetricsW(HDC hdc, TEXTMETRICW* metrics) {
+    DeviceContext* dc = vareko::gdi::LookupDc(hdc);
+    if (dc == nullptr || metrics == nullptr) return FALSE;
+    const vareko::text::FaceMetrics& m = vareko::text::SelectedFace(*dc).Metrics();
+    *metrics = TEXTMETRICW{};
+    metrics->tmHeight = m.height;
+    metrics->tmAscent = m.ascent;
+    metrics->tmDescent = m.descent;
+    metrics->tmInternalLeading = m.internalLeading;
+    metrics->tmAveCharWidth = m.averageWidth;
+    metrics->tmMaxCharWidth = m.maximumWidth;
+    metrics->tmWeight = m.weight;
+    metrics->tmDigitizedAspectX = 96;
+    metrics->tmDigitizedAspectY = 96;
+    metrics->tmFirstChar = L' ';
+    metrics->tmLastChar = L'\xFF';
+    metrics->tmDefaultChar = L'?';
+    metrics->tmBreakChar = L' ';
+    // In TEXTMETRIC the low bit set means variable pitch.
+    metrics->tmPitchAndFamily = FF_SWISS | 0x01;
+    metrics->tmCharSet = DEFAULT_CHARSET;
+    return TRUE;
+}
