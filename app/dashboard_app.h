@@ -1,0 +1,61 @@
+// The dashboard: builds the flight and engine pages on the display, then turns
+// one loop per received datagram that writes the converted figures, raises
+// the low-fuel warning and acts on the soft buttons. Depends on the display
+// (through DashboardDisplay) and on a TelemetrySource only.
+#pragma once
+
+#include <array>
+
+#include "app/dashboard_display.h"
+#include "app/dashboard_pages.h"
+#include "app/telemetry_sample.h"
+#include "app/telemetry_source.h"
+
+namespace vareko {
+
+class DashboardApp {
+public:
+    DashboardApp(DashboardDisplay& display, TelemetrySource& source);
+
+    // Builds both pages, opens the telemetry source, shows page 0.
+    void Start();
+    // One turn of the main loop: receive, write the figures, act on the
+    // buttons, update the display, yield for a millisecond.
+    void Turn();
+    // Start, then turn forever.
+    [[noreturn]] void Run();
+
+    // Writes the truncated integer text of `value` to `object` on the current page.
+    void FormatInteger(float value, DashboardDisplay::Handle object);
+
+    // State for tests and diagnostics.
+    const TelemetrySample& Sample() const { return sample; }
+    bool MetricUnits() const { return metricUnits; }
+    bool FlightPageActive() const { return flightPageActive; }
+    bool LowFuelArmed() const { return lowFuelArmed; }
+    float LowFuelThreshold() const { return lowFuelThreshold; }
+
+private:
+    template <std::size_t N>
+    void CreatePage(const std::array<PageObjectRow, N>& rows, std::array<DashboardDisplay::Handle, N>& handles);
+    void WriteFlightPage();
+    void WriteEnginePage();
+    void WriteWord(const char* word, std::size_t fieldBytes, std::size_t maxCharacters, DashboardDisplay::Handle object);
+    void WriteModWord();
+    void HandleButtons();
+
+    DashboardDisplay& display;
+    TelemetrySource& source;
+    TelemetrySample sample{};
+    std::array<DashboardDisplay::Handle, kFlightRowCount> flightObjects{};
+    std::array<DashboardDisplay::Handle, kEngineRowCount> engineObjects{};
+    bool metricUnits = true;
+    bool flightPageActive = true;
+    bool enginePageActive = false;
+    bool lowFuelArmed = true;
+    float lowFuelThreshold = 0.0f;
+    // Reused for the three words; room for 17 characters and the NUL.
+    std::array<WCHAR, 18> textBuffer{};
+};
+
+}  // namespace vareko
