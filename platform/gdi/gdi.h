@@ -5,6 +5,7 @@
 #include "platform/gdi/bitmaps.h"
 #include "platform/gdi/dc.h"
 #include "platform/gdi/gdi_types.h"
+#include "platform/gdi/icons.h"
 #include "platform/gdi/objects.h"
 #include "platform/gdi/painting.h"
 #include "platform/gdi/regions.h"
