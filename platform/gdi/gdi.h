@@ -6,6 +6,7 @@
 #include "platform/gdi/dc.h"
 #include "platform/gdi/gdi_types.h"
 #include "platform/gdi/icons.h"
+#include "platform/gdi/image_files.h"
 #include "platform/gdi/objects.h"
 #include "platform/gdi/painting.h"
 #include "platform/gdi/regions.h"

@@ -52,7 +52,7 @@ bool HasAlpha(const Bitmap& bitmap) {
 }
 
 class Icon final : public GdiObject {
-public:
+  public:
     static constexpr ObjectKind kKind = ObjectKind::Icon;
 
     Icon(std::unique_ptr<Bitmap> mask, std::unique_ptr<Bitmap> colour, const ICONINFO& info)
@@ -72,7 +72,7 @@ public:
     BOOL IsIcon() const { return isIcon_; }
     POINT Hotspot() const { return hotspot_; }
 
-private:
+  private:
     std::unique_ptr<Bitmap> mask_;
     std::unique_ptr<Bitmap> colour_;
     bool blends_;
@@ -84,7 +84,7 @@ private:
 // through a table filled on first use; a monochrome icon's picture bits are
 // plain black and white.
 class Translation {
-public:
+  public:
     Translation(const Bitmap& picture, const Bitmap& destination, bool rawBits)
         : picture_(picture), destination_(destination) {
         table_.fill(kUnset);
@@ -106,7 +106,7 @@ public:
         return entry;
     }
 
-private:
+  private:
     static constexpr DWORD kUnset = 0xFFFFFFFF;
     const Bitmap& picture_;
     const Bitmap& destination_;
@@ -119,12 +119,12 @@ enum class IconMode { MaskOnly, CopyPicture, MaskThenXor, Blend };
 struct IconJob {
     Bitmap* destination;
     const Icon* icon;
-    const Bitmap* picture;  // the colour bitmap, or the mask for a monochrome icon
-    int pictureTop;         // first row of the picture in *picture
+    const Bitmap* picture;   // the colour bitmap, or the mask for a monochrome icon
+    int pictureTop;          // first row of the picture in *picture
     std::int64_t left, top;  // device position of the icon's top-left corner
     int cx, cy;              // drawn size
     IconMode mode;
-    DWORD black, white;      // destination pixel values
+    DWORD black, white;  // destination pixel values
 };
 
 // Nearest icon pixel for a destination pixel: the one whose span covers it.
@@ -138,7 +138,8 @@ BYTE Mix(BYTE source, BYTE destination, int alpha) {
 
 // Straight (not premultiplied) alpha over the destination's colour.
 template <class Dst>
-void BlendPixel(const IconJob& job, std::uint8_t* row, int x, const std::uint8_t* pictureRow, int ix) {
+void BlendPixel(const IconJob& job, std::uint8_t* row, int x, const std::uint8_t* pictureRow,
+                int ix) {
     int alpha = pictureRow[4 * ix + 3];
     if (alpha == 0) {
         return;
@@ -247,7 +248,8 @@ BOOL GetIconInfo(HICON handle, PICONINFO info) {
         return FALSE;
     }
     std::unique_ptr<Bitmap> mask = CopyBitmap(icon->Mask());
-    std::unique_ptr<Bitmap> colour = icon->Colour() != nullptr ? CopyBitmap(*icon->Colour()) : nullptr;
+    std::unique_ptr<Bitmap> colour =
+        icon->Colour() != nullptr ? CopyBitmap(*icon->Colour()) : nullptr;
     if (mask == nullptr || (icon->Colour() != nullptr && colour == nullptr)) {
         return FALSE;
     }
