@@ -1,0 +1,31 @@
+// Where the display service listens and how both ends open their sockets:
+// $VAREKO_DISPLAY_SOCKET, else $XDG_RUNTIME_DIR/vareko/display.sock, else
+// /tmp/vareko-<uid>/display.sock. The socket is a Unix-domain SOCK_SEQPACKET
+// socket, so each message arrives whole or not at all. POSIX only.
+#pragma once
+
+#include <string>
+#include <sys/types.h>
+
+namespace vareko::displayservice {
+
+std::string ResolveSocketPath();
+
+// Non-blocking, close-on-exec connect to the service; returns the descriptor
+// or -1 with errno set (ENOENT or ECONNREFUSED while no service listens).
+int ConnectToService(const std::string& path);
+
+// Creates the socket's directory (mode 0700) if needed and refuses one that
+// belongs to another user or is not a directory; for the default locations
+// the mode is also tightened to 0700. Returns an empty string or the reason.
+std::string PrepareSocketDirectory(const std::string& socketPath, bool isDefaultLocation);
+
+// Binds and listens (non-blocking, close-on-exec). A stale socket file that no
+// service answers on is replaced; a live one is an error. Returns the
+// descriptor or -1 with `error` set.
+int ListenOnSocket(const std::string& path, std::string& error);
+
+// The peer's user and process id from SO_PEERCRED; false when unreadable.
+bool PeerCredentials(int fd, long& uid, long& pid);
+
+}  // namespace vareko::displayservice
