@@ -1,0 +1,27 @@
+// The vareko-display sub-commands, one function each, and the table that
+// maps command names to them. Each returns the process exit status.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace vareko::displayservice {
+
+using Arguments = std::vector<std::string>;
+
+struct CliCommand {
+    const char* name;
+    const char* usage;
+    int (*run)(const Arguments& args);
+};
+
+int RunServe(const Arguments& args);
+int RunView(const Arguments& args);
+int RunSnapshot(const Arguments& args);
+int RunPress(const Arguments& args);
+int RunRelease(const Arguments& args);
+int RunPlug(const Arguments& args);
+int RunUnplug(const Arguments& args);
+int RunStatus(const Arguments& args);
+
+}  // namespace vareko::displayservice

@@ -1,0 +1,50 @@
+// Blocking-with-timeout control connection used by the CLI and the terminal view.
+#include "tools/display-service/control_client.h"
+
+#include <cerrno>
+#include <cstring>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "tools/display-service/service_socket.h"
+
+namespace vareko::displayservice {
+
+ControlClient::~ControlClient() {
+    if (fd_ >= 0) close(fd_);
+}
+
+std::string ControlClient::Connect(const std::string& path, int timeoutMs) {
+    fd_ = ConnectToService(path);
+    if (fd_ < 0) return "no display service at " + path + " (" + std::strerror(errno) + ")";
+    HelloMessage hello;
+    hello.role = ClientRole::kControl;
+    hello.name = "vareko-display";
+    WelcomeMessage welcome;
+    if (!Request(hello, welcome, timeoutMs)) return "the display service did not answer";
+    if (welcome.result != 0) return "the display service refused this protocol version";
+    return {};
+}
+
+bool ControlClient::Send(const ClientMessage& message) {
+    const auto bytes = EncodeClientMessage(message);
+    pollfd p{fd_, POLLOUT, 0};
+    if (poll(&p, 1, 1000) <= 0) return false;
+    return send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
+}
+
+ControlClient::Wait ControlClient::Receive(ServiceMessage& out, int timeoutMs) {
+    static std::uint8_t buffer[kMaxServiceMessageBytes];
+    pollfd p{fd_, POLLIN, 0};
+    const int ready = poll(&p, 1, timeoutMs);
+    if (ready == 0) return Wait::kTimeout;
+    if (ready < 0) return errno == EINTR ? Wait::kTimeout : Wait::kGone;
+    const ssize_t n = recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
+    if (n < 0 && (errno == EAGAIN || errno == EINTR)) return Wait::kTimeout;
+    if (n <= 0) return Wait::kGone;
+    return DecodeServiceMessage({buffer, static_cast<std::size_t>(n)}, out) == DecodeStatus::kOk ? Wait::kMessage
+                                                                                                  : Wait::kGone;
+}
+
+}  // namespace vareko::displayservice

@@ -1,0 +1,45 @@
+// A control connection to the display service for the command-line tools:
+// connect, send one message, wait (bounded) for replies. POSIX only.
+#pragma once
+
+#include <string>
+
+#include "tools/display-service/message_codec.h"
+
+namespace vareko::displayservice {
+
+class ControlClient {
+public:
+    ControlClient() = default;
+    ~ControlClient();
+    ControlClient(const ControlClient&) = delete;
+    ControlClient& operator=(const ControlClient&) = delete;
+
+    // Connects to `path` and completes the Hello/Welcome exchange.
+    std::string Connect(const std::string& path, int timeoutMs);
+    bool Send(const ClientMessage& message);
+
+    enum class Wait { kMessage, kTimeout, kGone };
+    Wait Receive(ServiceMessage& out, int timeoutMs);
+
+    // Sends `request` and waits for the first reply of type Reply.
+    template <typename Reply>
+    bool Request(const ClientMessage& request, Reply& reply, int timeoutMs) {
+        if (!Send(request)) return false;
+        ServiceMessage message;
+        while (Receive(message, timeoutMs) == Wait::kMessage) {
+            if (auto* r = std::get_if<Reply>(&message)) {
+                reply = std::move(*r);
+                return true;
+            }
+        }
+        return false;
+    }
+
+    int Fd() const { return fd_; }
+
+private:
+    int fd_ = -1;
+};
+
+}  // namespace vareko::displayservice

@@ -1,0 +1,511 @@
+// Event loop, client handling and device state of the display service.
+// Every message is decoded completely before it is acted on; a message that
+// fails decoding, comes in the wrong order or from the wrong kind of client
+// closes that client and nothing else.
+#include "tools/display-service/display_service.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <sys/epoll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include "display/devicelink/link_interface.h"
+#include "tools/display-service/arbitration.h"
+#include "tools/display-service/http_viewer.h"
+#include "tools/display-service/service_socket.h"
+
+namespace vareko::displayservice {
+namespace {
+
+constexpr int kHousekeepingMs = 250;
+constexpr auto kRateWindow = std::chrono::seconds(1);
+constexpr std::uint32_t kVersionRefused = 1;
+
+// Which kind of client may send each message, indexed like ClientMessage.
+constexpr ClientRole kSenderRole[] = {
+    ClientRole::kApplication,  // Hello (either role; checked separately)
+    ClientRole::kApplication,  // Open
+    ClientRole::kApplication,  // Close
+    ClientRole::kApplication,  // Frame
+    ClientRole::kApplication,  // SetDeviceFlag
+    ClientRole::kControl,      // Button
+    ClientRole::kControl,      // Plug
+    ClientRole::kControl,      // SnapshotRequest
+    ClientRole::kControl,      // StatusRequest
+    ClientRole::kControl,      // Watch
+};
+static_assert(std::size(kSenderRole) == std::variant_size_v<ClientMessage>);
+
+template <class... F>
+struct Overloaded : F... {
+    using F::operator()...;
+};
+template <class... F>
+Overloaded(F...) -> Overloaded<F...>;
+
+}  // namespace
+
+DisplayService::DisplayService(ServiceOptions options)
+    : options_(std::move(options)),
+      wakeFd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)),
+      viewerState_(wakeFd_) {}
+
+DisplayService::~DisplayService() {
+    if (viewer_) {
+        viewerState_.Shutdown();
+        viewer_.reset();
+    }
+    for (auto& [fd, c] : clients_) close(fd);
+    clients_.clear();
+    if (listenFd_ >= 0) {
+        close(listenFd_);
+        unlink(socketPath_.c_str());
+    }
+    if (epollFd_ >= 0) close(epollFd_);
+    if (wakeFd_ >= 0) close(wakeFd_);
+}
+
+std::string DisplayService::Start() {
+    if (wakeFd_ < 0) return std::string("eventfd: ") + std::strerror(errno);
+    const bool defaultLocation = options_.socketPath.empty() && std::getenv("VAREKO_DISPLAY_SOCKET") == nullptr;
+    socketPath_ = options_.socketPath.empty() ? ResolveSocketPath() : options_.socketPath;
+    if (std::string error = PrepareSocketDirectory(socketPath_, defaultLocation); !error.empty()) return error;
+    std::string error;
+    listenFd_ = ListenOnSocket(socketPath_, error);
+    if (listenFd_ < 0) return error;
+    epollFd_ = epoll_create1(EPOLL_CLOEXEC);
+    if (epollFd_ < 0) return std::string("epoll: ") + std::strerror(errno);
+    epoll_event listenEvent{EPOLLIN, {.fd = listenFd_}};
+    epoll_event wakeEvent{EPOLLIN, {.fd = wakeFd_}};
+    epoll_ctl(epollFd_, EPOLL_CTL_ADD, listenFd_, &listenEvent);
+    epoll_ctl(epollFd_, EPOLL_CTL_ADD, wakeFd_, &wakeEvent);
+    if (options_.httpPort != kHttpDisabled) {
+        viewer_ = std::make_unique<HttpViewer>(viewerState_);
+        if (std::string viewerError = viewer_->Start(options_.httpPort); !viewerError.empty()) {
+            viewer_.reset();
+            return viewerError;
+        }
+        httpPort_ = viewer_->Port();
+    }
+    rateWindowStart_ = std::chrono::steady_clock::now();
+    PublishToViewers();
+    return {};
+}
+
+void DisplayService::RequestStop() {
+    stopRequested_.store(true);
+    const std::uint64_t one = 1;
+    [[maybe_unused]] const ssize_t n = write(wakeFd_, &one, sizeof one);
+}
+
+void DisplayService::Run() {
+    epoll_event events[64];
+    while (!stopRequested_.load()) {
+        const int n = epoll_wait(epollFd_, events, 64, kHousekeepingMs);
+        if (n < 0 && errno != EINTR) break;
+        for (int i = 0; i < n; ++i) {
+            const int fd = events[i].data.fd;
+            if (fd == listenFd_) {
+                Accept();
+            } else if (fd == wakeFd_) {
+                std::uint64_t count;
+                [[maybe_unused]] const ssize_t r = read(wakeFd_, &count, sizeof count);
+                RunViewerCommands();
+            } else if (auto it = clients_.find(fd); it != clients_.end()) {
+                Client& c = *it->second;
+                if ((events[i].events & EPOLLOUT) != 0) Flush(c);
+                if ((events[i].events & (EPOLLIN | EPOLLHUP | EPOLLERR)) != 0) ReadFrom(c);
+            }
+        }
+        Sweep();
+        Housekeeping();
+        if (pictureDirty_ || clientsDirty_) PublishToViewers();
+    }
+    if (viewer_) {
+        viewerState_.Shutdown();
+        viewer_.reset();
+    }
+    for (auto& [fd, c] : clients_) close(fd);
+    clients_.clear();
+}
+
+void DisplayService::Accept() {
+    for (;;) {
+        const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) return;
+        long uid = -1;
+        long pid = 0;
+        // The socket directory is private already; the credential check also
+        // refuses a peer that got hold of a descriptor some other way.
+        if (!PeerCredentials(fd, uid, pid) || uid != static_cast<long>(geteuid())) {
+            close(fd);
+            continue;
+        }
+        auto client = std::make_unique<Client>();
+        client->id = nextClientId_++;
+        client->fd = fd;
+        client->pid = pid;
+        epoll_event event{EPOLLIN, {.fd = fd}};
+        epoll_ctl(epollFd_, EPOLL_CTL_ADD, fd, &event);
+        clients_.emplace(fd, std::move(client));
+    }
+}
+
+void DisplayService::ReadFrom(Client& c) {
+    // One byte more than the largest valid message, so that an oversized one
+    // is seen as such even without MSG_TRUNC.
+    static std::uint8_t buffer[kMaxClientMessageBytes + 1];
+    for (int i = 0; i < kMessagesPerWakeup && !c.closing; ++i) {
+        iovec part{buffer, sizeof buffer};
+        msghdr header{};
+        header.msg_iov = &part;
+        header.msg_iovlen = 1;
+        const ssize_t n = recvmsg(c.fd, &header, MSG_DONTWAIT);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
+        if (n <= 0 || (header.msg_flags & MSG_TRUNC) != 0) {
+            CloseClient(c);
+            return;
+        }
+        ClientMessage message;
+        if (DecodeClientMessage({buffer, static_cast<std::size_t>(n)}, message) != DecodeStatus::kOk) {
+            CloseClient(c);
+            return;
+        }
+        Handle(c, message);
+    }
+}
+
+void DisplayService::Handle(Client& c, const ClientMessage& message) {
+    const bool isHello = std::holds_alternative<HelloMessage>(message);
+    if (isHello == c.greeted) {  // Hello exactly once, and first
+        CloseClient(c);
+        return;
+    }
+    if (!isHello && kSenderRole[message.index()] != c.role) {
+        CloseClient(c);
+        return;
+    }
+    std::visit(Overloaded{
+                   [&](const HelloMessage& m) { OnHello(c, m); },
+                   [&](const OpenMessage& m) { OnOpen(c, m); },
+                   [&](const CloseMessage&) { OnClose(c); },
+                   [&](const FrameMessage& m) { OnFrame(c, m); },
+                   [&](const SetDeviceFlagMessage& m) { c.deviceFlag = m.flag; },
+                   [&](const ButtonMessage& m) { OnButton(c, m); },
+                   [&](const PlugMessage& m) { OnPlug(c, m); },
+                   [&](const SnapshotRequestMessage&) { Send(c, Snapshot()); },
+                   [&](const StatusRequestMessage&) { OnStatusRequest(c); },
+                   [&](const WatchMessage&) { OnWatch(c); },
+               },
+               message);
+}
+
+void DisplayService::OnHello(Client& c, const HelloMessage& m) {
+    if (m.version != kProtocolVersion) {
+        WelcomeMessage refusal;
+        refusal.result = kVersionRefused;
+        Send(c, refusal);
+        c.closeWhenFlushed = true;
+        Flush(c);
+        return;
+    }
+    c.greeted = true;
+    c.role = m.role;
+    c.name = m.name;
+    c.connectFlag1 = m.connectFlag1;
+    c.connectFlag2 = m.connectFlag2;
+    WelcomeMessage welcome;
+    welcome.clientId = c.id;
+    welcome.plugged = plugged_;
+    Send(c, welcome);
+    clientsDirty_ = true;
+}
+
+void DisplayService::OnOpen(Client& c, const OpenMessage& m) {
+    OpenReplyMessage reply{m.requestId, link::kLinkOk};
+    if (m.deviceIndex != 0) {
+        reply.result = link::kLinkNoMoreItems;
+    } else if (!plugged_) {
+        reply.result = link::kLinkDeviceNotConnected;
+    } else {
+        // Opening again starts the device afresh for this client.
+        c.deviceOpen = true;
+        c.hasFrame = false;
+        c.priority = 0;
+        c.buttonsSent = 0;
+        Rearbitrate();
+        clientsDirty_ = true;
+    }
+    Send(c, reply);
+}
+
+void DisplayService::OnClose(Client& c) {
+    if (!c.deviceOpen) return;
+    c.deviceOpen = false;
+    c.hasFrame = false;
+    c.buttonsSent = 0;
+    Rearbitrate();
+    clientsDirty_ = true;
+}
+
+void DisplayService::OnFrame(Client& c, const FrameMessage& m) {
+    // A frame that was under way when the device went away is not an error.
+    if (!c.deviceOpen) return;
+    std::copy(m.pixels.begin(), m.pixels.end(), c.frame.begin());
+    c.priority = m.priority;
+    c.hasFrame = true;
+    c.lastFrameSequence = ++frameSequence_;
+    ++c.framesInWindow;
+    Rearbitrate();
+    if (c.id == shownClientId_) pictureDirty_ = true;
+}
+
+void DisplayService::OnButton(Client& c, const ButtonMessage& m) {
+    if (!plugged_) {
+        Send(c, ControlReplyMessage{link::kLinkDeviceNotConnected});
+        return;
+    }
+    SetButton(m.index, m.down);
+    Send(c, ControlReplyMessage{link::kLinkOk});
+}
+
+void DisplayService::OnPlug(Client& c, const PlugMessage& m) {
+    SetPlugged(m.plugged);
+    Send(c, ControlReplyMessage{link::kLinkOk});
+}
+
+void DisplayService::OnStatusRequest(Client& c) { Send(c, StatusMessage{StatusText()}); }
+
+void DisplayService::OnWatch(Client& c) {
+    c.watching = true;
+    Send(c, Snapshot());
+}
+
+void DisplayService::SetButton(std::uint32_t index, bool down) {
+    const std::uint32_t bit = 1u << index;
+    const std::uint32_t word = down ? (buttons_ | bit) : (buttons_ & ~bit);
+    if (word == buttons_) return;
+    buttons_ = word;
+    if (auto it = std::find_if(clients_.begin(), clients_.end(),
+                               [&](const auto& e) { return e.second->id == shownClientId_; });
+        it != clients_.end()) {
+        SendButtonsTo(*it->second);
+    }
+    pictureDirty_ = true;
+}
+
+void DisplayService::SetPlugged(bool plugged) {
+    if (plugged == plugged_) return;
+    plugged_ = plugged;
+    if (!plugged) {
+        buttons_ = 0;
+        for (auto& [fd, c] : clients_) {
+            c->deviceOpen = false;
+            c->hasFrame = false;
+            c->buttonsSent = 0;
+        }
+    }
+    for (auto& [fd, c] : clients_) {
+        if (c->greeted && c->role == ClientRole::kApplication) Send(*c, DeviceStateMessage{plugged});
+    }
+    Rearbitrate();
+    pictureDirty_ = true;
+    clientsDirty_ = true;
+}
+
+void DisplayService::Rearbitrate() {
+    std::vector<ArbitrationCandidate> candidates;
+    candidates.reserve(clients_.size());
+    for (const auto& [fd, c] : clients_) {
+        if (c->closing) continue;
+        candidates.push_back({c->id, c->deviceOpen, c->hasFrame, c->priority, c->lastFrameSequence});
+    }
+    const std::uint32_t shown = ChooseShownClient(candidates);
+    if (shown == shownClientId_) return;
+    shownClientId_ = shown;
+    // Buttons follow the shown frame: the client that loses the device sees
+    // every held button released, the one that gains it sees the current word.
+    for (auto& [fd, c] : clients_) SendButtonsTo(*c);
+    pictureDirty_ = true;
+    clientsDirty_ = true;
+}
+
+void DisplayService::SendButtonsTo(Client& c) {
+    if (!c.deviceOpen || c.closing) return;
+    const std::uint32_t word = c.id == shownClientId_ ? buttons_ : 0;
+    if (word == c.buttonsSent) return;
+    c.buttonsSent = word;
+    Send(c, ButtonsMessage{word});
+}
+
+void DisplayService::PictureChanged() {
+    for (auto& [fd, c] : clients_) {
+        if (!c->watching || c->closing) continue;
+        // Watchers get the newest picture only: while an earlier one is still
+        // queued, the next is sent when the queue has drained.
+        if (c->outQueue.empty()) {
+            Send(*c, Snapshot());
+        } else {
+            c->snapshotPending = true;
+        }
+    }
+}
+
+void DisplayService::Send(Client& c, const ServiceMessage& message) { SendBytes(c, EncodeServiceMessage(message)); }
+
+void DisplayService::SendBytes(Client& c, std::vector<std::uint8_t> bytes) {
+    if (c.closing) return;
+    if (c.outQueue.size() >= kMaxQueuedMessages) {
+        // The client has not read for hundreds of messages: it is stuck.
+        CloseClient(c);
+        return;
+    }
+    c.outQueue.push_back(std::move(bytes));
+    Flush(c);
+}
+
+void DisplayService::Flush(Client& c) {
+    while (!c.closing && !c.outQueue.empty()) {
+        const auto& bytes = c.outQueue.front();
+        const ssize_t n = send(c.fd, bytes.data(), bytes.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == ENOBUFS)) break;
+        if (n < 0) {
+            CloseClient(c);
+            return;
+        }
+        c.outQueue.pop_front();
+        if (c.outQueue.empty() && c.snapshotPending) {
+            c.snapshotPending = false;
+            c.outQueue.push_back(EncodeServiceMessage(Snapshot()));
+        }
+    }
+    if (c.outQueue.empty() && c.closeWhenFlushed) {
+        CloseClient(c);
+        return;
+    }
+    UpdateWriteInterest(c);
+}
+
+void DisplayService::UpdateWriteInterest(Client& c) {
+    const bool want = !c.outQueue.empty();
+    if (want == c.wantWrite || c.closing) return;
+    c.wantWrite = want;
+    const std::uint32_t mask = want ? (EPOLLIN | EPOLLOUT) : EPOLLIN;
+    epoll_event event{mask, {.fd = c.fd}};
+    epoll_ctl(epollFd_, EPOLL_CTL_MOD, c.fd, &event);
+}
+
+void DisplayService::CloseClient(Client& c) {
+    if (c.closing) return;
+    c.closing = true;
+    c.outQueue.clear();
+    epoll_ctl(epollFd_, EPOLL_CTL_DEL, c.fd, nullptr);
+}
+
+void DisplayService::Sweep() {
+    bool removed = false;
+    for (auto it = clients_.begin(); it != clients_.end();) {
+        if (it->second->closing) {
+            close(it->first);
+            it = clients_.erase(it);
+            removed = true;
+        } else {
+            ++it;
+        }
+    }
+    if (removed) {
+        Rearbitrate();
+        clientsDirty_ = true;
+    }
+    if (pictureDirty_) PictureChanged();
+}
+
+void DisplayService::RunViewerCommands() {
+    for (const ViewerCommand& command : viewerState_.TakeCommands()) {
+        if (command.kind == ViewerCommand::Kind::kPlug) {
+            SetPlugged(command.on);
+        } else if (plugged_ && command.button < static_cast<std::uint32_t>(kButtonCount)) {
+            SetButton(command.button, command.on);
+        }
+    }
+}
+
+void DisplayService::Housekeeping() {
+    const auto now = std::chrono::steady_clock::now();
+    const auto elapsed = now - rateWindowStart_;
+    if (elapsed < kRateWindow) return;
+    const double seconds = std::chrono::duration<double>(elapsed).count();
+    for (auto& [fd, c] : clients_) {
+        c->framesPerSecond = c->framesInWindow / seconds;
+        c->framesInWindow = 0;
+    }
+    rateWindowStart_ = now;
+    clientsDirty_ = true;
+}
+
+const std::uint8_t* DisplayService::DevicePixels() const {
+    static const std::array<std::uint8_t, kDevicePixelBytes> kBlank{};
+    for (const auto& [fd, c] : clients_) {
+        if (c->id == shownClientId_) return c->frame.data();
+    }
+    return kBlank.data();
+}
+
+SnapshotMessage DisplayService::Snapshot() const {
+    SnapshotMessage m;
+    m.plugged = plugged_;
+    m.shownClientId = shownClientId_;
+    m.buttons = buttons_;
+    std::copy_n(DevicePixels(), kDevicePixelBytes, m.pixels.begin());
+    return m;
+}
+
+void DisplayService::PublishToViewers() {
+    pictureDirty_ = false;
+    clientsDirty_ = false;
+    if (!viewer_) return;
+    ViewerPicture picture;
+    picture.plugged = plugged_;
+    picture.buttons = buttons_;
+    picture.shownClientId = shownClientId_;
+    std::copy_n(DevicePixels(), kDevicePixelBytes, picture.pixels.begin());
+    for (const auto& [fd, c] : clients_) {
+        if (!c->greeted || c->role != ClientRole::kApplication || c->closing) continue;
+        picture.clients.push_back({c->id, c->name, c->pid, c->priority, c->framesPerSecond, c->deviceOpen,
+                                   c->id == shownClientId_});
+    }
+    viewerState_.Publish(picture);
+}
+
+std::string DisplayService::StatusText() const {
+    std::string text;
+    char line[256];
+    text += "socket: " + socketPath_ + "\n";
+    if (httpPort_ != kHttpDisabled) {
+        std::snprintf(line, sizeof line, "viewer: http://127.0.0.1:%d/\n", httpPort_);
+        text += line;
+    } else {
+        text += "viewer: off\n";
+    }
+    std::snprintf(line, sizeof line, "device: %s, buttons 0x%X, shown client %u\n",
+                  plugged_ ? "plugged" : "unplugged", buttons_, shownClientId_);
+    text += line;
+    for (const auto& [fd, c] : clients_) {
+        if (!c->greeted || c->role != ClientRole::kApplication || c->closing) continue;
+        std::snprintf(line, sizeof line, "client %u: pid %ld, priority %u, %.1f fps, device %s%s, name \"",
+                      c->id, c->pid, c->priority, c->framesPerSecond, c->deviceOpen ? "open" : "closed",
+                      c->id == shownClientId_ ? ", shown" : "");
+        text += line;
+        text += c->name + "\"\n";
+    }
+    return text;
+}
+
+}  // namespace vareko::displayservice

@@ -1,0 +1,134 @@
+// The display service: one virtual 160 x 43 device with four soft buttons,
+// shared by any number of clients over the Unix socket. A single-threaded
+// epoll loop owns all device and client state; the optional HTTP viewer runs
+// on its own threads and only sees what the loop publishes through
+// ViewerState. POSIX, Linux epoll/eventfd.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tools/display-service/message_codec.h"
+#include "tools/display-service/viewer_state.h"
+
+namespace vareko::displayservice {
+
+class HttpViewer;
+
+constexpr int kDefaultHttpPort = 8643;
+constexpr int kHttpDisabled = -1;
+
+struct ServiceOptions {
+    std::string socketPath;           // empty: ResolveSocketPath()
+    int httpPort = kDefaultHttpPort;  // 0: any free port; kHttpDisabled: no viewer
+};
+
+class DisplayService {
+public:
+    explicit DisplayService(ServiceOptions options);
+    ~DisplayService();
+    DisplayService(const DisplayService&) = delete;
+    DisplayService& operator=(const DisplayService&) = delete;
+
+    // Binds the socket (and the viewer); returns an empty string or the reason.
+    std::string Start();
+    // Runs the loop until RequestStop; then closes every client and the socket.
+    void Run();
+    // Safe from any thread and from a signal handler.
+    void RequestStop();
+
+    const std::string& SocketPath() const { return socketPath_; }
+    int HttpPort() const { return httpPort_; }
+
+private:
+    static constexpr std::size_t kMaxQueuedMessages = 512;
+    static constexpr int kMessagesPerWakeup = 32;
+
+    struct Client {
+        std::uint32_t id = 0;
+        int fd = -1;
+        long pid = 0;
+        bool greeted = false;
+        ClientRole role = ClientRole::kApplication;
+        std::string name;
+        std::uint32_t connectFlag1 = 0;
+        std::uint32_t connectFlag2 = 0;
+        std::uint32_t deviceFlag = 0;
+        bool deviceOpen = false;
+        bool hasFrame = false;
+        std::uint32_t priority = 0;
+        std::uint64_t lastFrameSequence = 0;
+        std::array<std::uint8_t, kDevicePixelBytes> frame{};
+        std::uint32_t buttonsSent = 0;
+        bool watching = false;
+        bool snapshotPending = false;   // a watcher's picture waits for its queue to drain
+        bool closeWhenFlushed = false;
+        bool closing = false;
+        bool wantWrite = false;
+        std::deque<std::vector<std::uint8_t>> outQueue;
+        std::uint32_t framesInWindow = 0;
+        double framesPerSecond = 0;
+    };
+
+    void Accept();
+    void ReadFrom(Client& c);
+    void Handle(Client& c, const ClientMessage& message);
+    void OnHello(Client& c, const HelloMessage& m);
+    void OnOpen(Client& c, const OpenMessage& m);
+    void OnClose(Client& c);
+    void OnFrame(Client& c, const FrameMessage& m);
+    void OnButton(Client& c, const ButtonMessage& m);
+    void OnPlug(Client& c, const PlugMessage& m);
+    void OnStatusRequest(Client& c);
+    void OnWatch(Client& c);
+
+    void SetButton(std::uint32_t index, bool down);
+    void SetPlugged(bool plugged);
+    void Rearbitrate();
+    void SendButtonsTo(Client& c);
+    void PictureChanged();
+
+    void Send(Client& c, const ServiceMessage& message);
+    void SendBytes(Client& c, std::vector<std::uint8_t> bytes);
+    void Flush(Client& c);
+    void UpdateWriteInterest(Client& c);
+    void CloseClient(Client& c);
+    void Sweep();
+
+    void RunViewerCommands();
+    void Housekeeping();
+    void PublishToViewers();
+    SnapshotMessage Snapshot() const;
+    std::string StatusText() const;
+    const std::uint8_t* DevicePixels() const;
+
+    ServiceOptions options_;
+    std::string socketPath_;
+    int listenFd_ = -1;
+    int epollFd_ = -1;
+    int wakeFd_ = -1;
+    int httpPort_ = kHttpDisabled;
+    std::atomic<bool> stopRequested_{false};
+
+    std::map<int, std::unique_ptr<Client>> clients_;  // by descriptor
+    std::uint32_t nextClientId_ = 1;
+    std::uint64_t frameSequence_ = 0;
+    bool plugged_ = true;
+    std::uint32_t buttons_ = 0;
+    std::uint32_t shownClientId_ = 0;
+    bool pictureDirty_ = true;
+    bool clientsDirty_ = true;
+    std::chrono::steady_clock::time_point rateWindowStart_;
+
+    ViewerState viewerState_;
+    std::unique_ptr<HttpViewer> viewer_;
+};
+
+}  // namespace vareko::displayservice

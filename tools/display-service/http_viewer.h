@@ -1,0 +1,30 @@
+// The browser viewer: an HTTP server on 127.0.0.1 that serves the panel page,
+// a server-sent event stream of the latest picture, a PNG of it, and the
+// button and plug actions. It runs on its own threads and touches the
+// service only through ViewerState. Uses cpp-httplib.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "tools/display-service/viewer_state.h"
+
+namespace vareko::displayservice {
+
+class HttpViewer {
+public:
+    explicit HttpViewer(ViewerState& state);
+    ~HttpViewer();  // stops serving and joins the server thread
+    HttpViewer(const HttpViewer&) = delete;
+    HttpViewer& operator=(const HttpViewer&) = delete;
+
+    // port 0 picks a free port. Returns an empty string or the reason.
+    std::string Start(int port);
+    int Port() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+}  // namespace vareko::displayservice
