@@ -27,6 +27,28 @@ FT_Library Library() {
     return library;
 }
 
+// The fontconfig configuration, loaded on first use and released with all
+// of fontconfig's caches when the process ends.
+class FontconfigSession {
+public:
+    FontconfigSession() : config_(FcInitLoadConfigAndFonts()) {}
+    ~FontconfigSession() {
+        if (config_ != nullptr) FcConfigDestroy(config_);
+        FcFini();
+    }
+    FontconfigSession(const FontconfigSession&) = delete;
+    FontconfigSession& operator=(const FontconfigSession&) = delete;
+    FcConfig* Config() const { return config_; }
+
+private:
+    FcConfig* config_;
+};
+
+FcConfig* Fontconfig() {
+    static FontconfigSession session;
+    return session.Config();
+}
+
 std::string ToUtf8(const WCHAR* name) {
     std::string out;
     for (int i = 0; i < LF_FACESIZE && name[i] != 0; ++i) {
@@ -51,6 +73,8 @@ struct FaceFile {
 };
 
 bool MatchFace(const LOGFONTW& logFont, FaceFile& file) {
+    FcConfig* config = Fontconfig();
+    if (config == nullptr) return false;
     FcPattern* pattern = FcPatternCreate();
     if (pattern == nullptr) return false;
     const std::string family = ToUtf8(logFont.lfFaceName);
@@ -61,10 +85,10 @@ bool MatchFace(const LOGFONTW& logFont, FaceFile& file) {
     FcPatternAddInteger(pattern, FC_WEIGHT, FcWeightFromOpenType(static_cast<int>(weight)));
     FcPatternAddInteger(pattern, FC_SLANT, logFont.lfItalic ? FC_SLANT_ITALIC : FC_SLANT_ROMAN);
     FcPatternAddBool(pattern, FC_SCALABLE, FcTrue);
-    FcConfigSubstitute(nullptr, pattern, FcMatchPattern);
+    FcConfigSubstitute(config, pattern, FcMatchPattern);
     FcDefaultSubstitute(pattern);
     FcResult result = FcResultNoMatch;
-    FcPattern* match = FcFontMatch(nullptr, pattern, &result);
+    FcPattern* match = FcFontMatch(config, pattern, &result);
     FcPatternDestroy(pattern);
     if (match == nullptr) return false;
     FcChar8* path = nullptr;
