@@ -1,0 +1,124 @@
+// The receiver through a real UDP socket on the loopback address (an
+// ephemeral port): datagrams up to the buffer's limit are parsed, longer
+// ones are receive errors that leave the record as it was.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/telemetry_parser.h"
+#include "app/telemetry_receiver.h"
+#include "tests/app/telemetry_text.h"
+
+namespace vareko {
+namespace {
+
+using testing::DatagramText;
+using testing::DescribeDifferences;
+using testing::PreviousSample;
+using testing::WellFormedFields;
+
+class TelemetryReceiverTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SOCKET bound = socket(AF_INET, SOCK_DGRAM, 0);
+        ASSERT_NE(bound, INVALID_SOCKET);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        ASSERT_EQ(bind(bound, reinterpret_cast<sockaddr*>(&address), sizeof(address)), 0);
+        socklen_t length = sizeof(target);
+        ASSERT_EQ(getsockname(bound, reinterpret_cast<sockaddr*>(&target), &length), 0);
+        receiver.Adopt(bound);
+        sender = socket(AF_INET, SOCK_DGRAM, 0);
+        ASSERT_NE(sender, INVALID_SOCKET);
+    }
+    void TearDown() override { closesocket(sender); }
+
+    void Send(const std::string& payload) {
+        ASSERT_EQ(sendto(sender, payload.data(), payload.size(), 0,
+                         reinterpret_cast<const sockaddr*>(&target), sizeof(target)),
+                  static_cast<ssize_t>(payload.size()));
+    }
+
+    // The record after receiving one datagram into the previous values.
+    TelemetrySample ReceivedFrom(const std::string& payload) {
+        Send(payload);
+        TelemetrySample sample = PreviousSample();
+        receiver.ReceiveInto(sample);
+        return sample;
+    }
+
+    TelemetrySample ParsedDirectly(const std::string& text) {
+        TelemetrySample sample = PreviousSample();
+        ParseTelemetry(text.c_str(), sample);
+        return sample;
+    }
+
+    // A complete datagram of exactly `bytes` bytes whose last word, acsWord,
+    // ends at its last byte: the padding is white space in front of the word.
+    static std::string DatagramOfLength(std::size_t bytes, const std::string& acsWord) {
+        std::vector<std::string> fields = WellFormedFields();
+        fields.back() = acsWord;
+        std::string text = DatagramText(fields);
+        text.resize(text.size() - 2);  // drop the trailing blank and line feed
+        const std::size_t wordAt = text.size() - acsWord.size();
+        text.insert(wordAt, bytes - text.size(), ' ');
+        return text;
+    }
+
+    TelemetryReceiver receiver;
+    SOCKET sender = INVALID_SOCKET;
+    sockaddr_in target{};
+};
+
+TEST_F(TelemetryReceiverTest, WellFormedDatagramFillsTheRecord) {
+    const std::string text = DatagramText(WellFormedFields());
+    EXPECT_EQ(DescribeDifferences(ReceivedFrom(text), ParsedDirectly(text)), "");
+    EXPECT_NE(DescribeDifferences(ReceivedFrom(text), PreviousSample()), "");
+}
+
+TEST_F(TelemetryReceiverTest, DatagramOfExactly1515BytesIsParsedWhole) {
+    const std::string text = DatagramOfLength(1515, "ABCDEFGHIJKLMNOPQRS");
+    ASSERT_EQ(text.size(), 1515U);
+    const TelemetrySample sample = ReceivedFrom(text);
+    EXPECT_STREQ(sample.acs, "ABCDEFGHIJKLMNOPQRS");
+    EXPECT_EQ(DescribeDifferences(sample, ParsedDirectly(text)), "");
+}
+
+TEST_F(TelemetryReceiverTest, LongerDatagramIsAReceiveErrorAndChangesNothing) {
+    for (std::size_t bytes : {1516U, 1600U, 9000U}) {
+        // Its first 1515 bytes alone would be a complete datagram.
+        std::string text = DatagramOfLength(1515, "TRUNCATED");
+        text.append(bytes - text.size(), 'x');
+        EXPECT_EQ(DescribeDifferences(ReceivedFrom(text), PreviousSample()), "") << bytes;
+    }
+    const std::string next = DatagramText(WellFormedFields());
+    EXPECT_EQ(DescribeDifferences(ReceivedFrom(next), ParsedDirectly(next)), "");
+}
+
+TEST_F(TelemetryReceiverTest, ShorterDatagramIsReadOnlyToItsOwnEnd) {
+    const std::string longer = DatagramOfLength(600, "LONGERWORD");
+    const std::string shorter = DatagramOfLength(600 - 9, "L");
+    ASSERT_EQ(longer.substr(0, shorter.size()), shorter);
+    ReceivedFrom(longer);
+    EXPECT_STREQ(ReceivedFrom(shorter).acs, "L");
+}
+
+TEST_F(TelemetryReceiverTest, EmptyAndForeignDatagramsChangeNothing) {
+    for (const std::string& payload : {std::string(), std::string("hello"),
+                                      std::string("src=export.lua"), std::string(3, '\0')}) {
+        EXPECT_EQ(DescribeDifferences(ReceivedFrom(payload), PreviousSample()), "");
+    }
+}
+
+TEST(TelemetryReceiverWithoutSocketTest, ReceiveFailsAtOnceAndChangesNothing) {
+    TelemetryReceiver receiver;
+    TelemetrySample sample = PreviousSample();
+    receiver.ReceiveInto(sample);
+    EXPECT_EQ(DescribeDifferences(sample, PreviousSample()), "");
+}
+
+}  // namespace
+}  // namespace vareko

@@ -1,0 +1,31 @@
+// Test support: what the kernel knows about the UDP sockets bound to a port
+// (from /proc/net/udp), so tests can wait for another process to bind, see
+// whether its datagrams were consumed, and skip when the port is taken.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <optional>
+
+namespace vareko::testing {
+
+struct UdpSocketState {
+    unsigned long inode = 0;
+    std::uint32_t localAddress = 0;  // as the kernel lists it; 0 is every address
+    std::uint32_t queuedBytes = 0;  // datagrams waiting to be received
+};
+
+// The IPv4 UDP socket bound to port, if any.
+std::optional<UdpSocketState> FindUdpSocket(std::uint16_t port);
+
+// Whether the process holds the socket with that inode.
+bool ProcessHoldsSocket(pid_t pid, unsigned long inode);
+
+// Polls condition every few milliseconds until it holds or timeout passes.
+// For waiting on another process only; never for timing assertions.
+bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
+
+}  // namespace vareko::testing
