@@ -55,33 +55,33 @@ bool ScanWord(const char*& cursor, std::span<char> field) {
 
 }  // namespace
 
-void ParseTelemetry(const char* text, TelemetrySample& sample) {
+int ParseTelemetry(const char* text, TelemetrySample& sample) {
     const char* cursor = text;
     if (!MatchLiteral(cursor, kTelemetryPrefix)) {
-        return;
+        return 0;
     }
-    const TelemetryKey* previous = nullptr;
+    int stored = 0;
     for (const TelemetryKey& key : kTelemetryKeys) {
-        if (previous != nullptr) {
+        if (stored > 0) {
             // The template puts a blank between a word and its ";".
-            if (previous->kind == TelemetryKind::Word) {
+            if (kTelemetryKeys[stored - 1].kind == TelemetryKind::Word) {
                 SkipSpace(cursor);
             }
             if (!MatchLiteral(cursor, ";")) {
-                return;
+                break;
             }
         }
         if (!MatchLiteral(cursor, key.name) || !MatchLiteral(cursor, "=")) {
-            return;
+            break;
         }
-        const bool stored = key.kind == TelemetryKind::Number
-                                ? ScanFloat(cursor, sample.*key.number)
-                                : ScanWord(cursor, key.word(sample));
-        if (!stored) {
-            return;
+        const bool read = key.kind == TelemetryKind::Number ? ScanFloat(cursor, sample.*key.number)
+                                                            : ScanWord(cursor, key.word(sample));
+        if (!read) {
+            break;
         }
-        previous = &key;
+        ++stored;
     }
+    return stored;
 }
 
 }  // namespace vareko

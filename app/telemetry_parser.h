@@ -20,7 +20,9 @@ namespace vareko {
 // capacity and NUL-terminated; the rest of the word is still consumed, so
 // parsing goes on after it exactly as it would for a word that fits.
 //
+// Returns the number of fields stored (0 to 41); as fields are read in
+// order, they are the first that many keys of kTelemetryKeys.
 // text must be NUL-terminated.
-void ParseTelemetry(const char* text, TelemetrySample& sample);
+int ParseTelemetry(const char* text, TelemetrySample& sample);
 
 }  // namespace vareko

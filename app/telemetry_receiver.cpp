@@ -28,16 +28,16 @@ void TelemetryReceiver::Adopt(SOCKET boundSocket) {
     receiveSocket = boundSocket;
 }
 
-void TelemetryReceiver::ReceiveInto(TelemetrySample& sample) {
+int TelemetryReceiver::ReceiveInto(TelemetrySample& sample) {
     senderAddressLength = static_cast<int>(sizeof(senderAddress));
     // One byte of the buffer stays free for the NUL behind the text.
     const int received = recvfrom(receiveSocket, receiveBuffer, kReceiveBufferBytes - 1, 0,
                                   reinterpret_cast<SOCKADDR*>(&senderAddress), &senderAddressLength);
     if (received < 0 || received >= kReceiveBufferBytes) {
-        return;
+        return -1;
     }
     receiveBuffer[received] = '\0';
-    ParseTelemetry(receiveBuffer, sample);
+    return ParseTelemetry(receiveBuffer, sample);
 }
 
 void TelemetryReceiver::Close() {

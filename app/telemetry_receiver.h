@@ -4,17 +4,18 @@
 #pragma once
 
 #include "app/telemetry_sample.h"
+#include "app/telemetry_source.h"
 #include "platform/win32.h"
 
 namespace vareko {
 
-class TelemetryReceiver {
+class TelemetryReceiver final : public TelemetrySource {
 public:
     // Room for a datagram of at most 1515 bytes and the NUL written behind it.
     static constexpr int kReceiveBufferBytes = 1516;
 
     TelemetryReceiver() = default;
-    ~TelemetryReceiver();
+    ~TelemetryReceiver() override;
     TelemetryReceiver(const TelemetryReceiver&) = delete;
     TelemetryReceiver& operator=(const TelemetryReceiver&) = delete;
 
@@ -22,17 +23,18 @@ public:
     // binds it to the telemetry port on every local address. The results are
     // not examined: if any step fails, every later receive fails at once and
     // leaves the record as it is.
-    void Open();
+    void Open() override;
     // The same on another port (0 for one the system picks).
     void Open(WORD port);
     // Takes over an already bound socket instead, e.g. one on the loopback
     // address; the receiver closes it when destroyed.
     void Adopt(SOCKET boundSocket);
 
-    // Blocks until the next datagram arrives, then parses it into sample. A
-    // receive error, including a datagram longer than 1515 bytes, leaves
-    // sample unchanged.
-    void ReceiveInto(TelemetrySample& sample);
+    // Blocks until the next datagram arrives, then parses it into sample and
+    // returns the number of fields it set (0 to 41). A receive error,
+    // including a datagram longer than 1515 bytes, leaves sample unchanged
+    // and returns -1.
+    int ReceiveInto(TelemetrySample& sample) override;
 
 private:
     void Close();

@@ -1,6 +1,7 @@
 // The datagram template written out for sscanf, independent of the key table.
 #include "tests/app/scanf_reference.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -42,22 +43,24 @@ void Cut(const char* word, char* field, std::size_t capacity) {
     field[capacity - 1] = '\0';
 }
 
-void ScanWide(const char* text, TelemetrySample& sample, WideWords& words) {
-    std::sscanf(text, VAREKO_NUMBERS_TEMPLATE "mod=%s ;sub=%s ;acs=%s \n",
-                VAREKO_NUMBER_ARGUMENTS(sample), words.mod, words.sub, words.acs);
+int ScanWide(const char* text, TelemetrySample& sample, WideWords& words) {
+    // sscanf reports EOF when the text ends before the first conversion.
+    return std::max(0, std::sscanf(text, VAREKO_NUMBERS_TEMPLATE "mod=%s ;sub=%s ;acs=%s \n",
+                VAREKO_NUMBER_ARGUMENTS(sample), words.mod, words.sub, words.acs));
 }
 
 }  // namespace
 
-void ReferenceParse(const char* text, TelemetrySample& sample) {
+int ReferenceParse(const char* text, TelemetrySample& sample) {
     if (std::strlen(text) > kReferenceMaxText) {
         std::abort();
     }
     WideWords words = Widen(sample);
-    ScanWide(text, sample, words);
+    const int stored = ScanWide(text, sample, words);
     Cut(words.mod, sample.mod, sizeof(sample.mod));
     Cut(words.sub, sample.sub, sizeof(sample.sub));
     Cut(words.acs, sample.acs, sizeof(sample.acs));
+    return stored;
 }
 
 void BoundedReferenceParse(const char* text, TelemetrySample& sample) {

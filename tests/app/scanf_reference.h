@@ -15,7 +15,8 @@ inline constexpr std::size_t kReferenceMaxText = 1515;
 // The template with unbounded "%s" into buffers larger than any accepted
 // text, each word then cut to its field. This is the parser's documented
 // behaviour: whole words are consumed, overlong ones are stored cut.
-void ReferenceParse(const char* text, TelemetrySample& sample);
+// Returns the number of fields stored, as sscanf counts them (never < 0).
+int ReferenceParse(const char* text, TelemetrySample& sample);
 
 // The template with bounded words ("%3s", "%7s", "%19s"). Equal to
 // ReferenceParse whenever every word read fits its field.

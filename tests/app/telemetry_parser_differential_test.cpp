@@ -1,6 +1,6 @@
 // Differential test: generated and mutated datagrams parsed by ParseTelemetry
 // and by sscanf with the datagram template must give the same record, field
-// by field and bit for bit. The generator favours the corners of the number
+// by field and bit for bit, with the same count of fields stored. The generator favours the corners of the number
 // grammar (hex floats, inf/nan spellings, lone signs, bare exponents) and of
 // the word rules (missing blanks, overlong and empty words).
 #include <gtest/gtest.h>
@@ -152,9 +152,10 @@ bool ExpectSameAsScanf(const std::string& text) {
     const TelemetrySample before = PreviousSample();
     TelemetrySample ours = before;
     TelemetrySample reference = before;
-    ParseTelemetry(text.c_str(), ours);
-    ReferenceParse(text.c_str(), reference);
+    const int ourCount = ParseTelemetry(text.c_str(), ours);
+    const int referenceCount = ReferenceParse(text.c_str(), reference);
     EXPECT_EQ(DescribeDifferences(ours, reference), "") << "datagram: " << text;
+    EXPECT_EQ(ourCount, referenceCount) << "datagram: " << text;
     if (WordsFit(text.c_str(), before)) {
         TelemetrySample bounded = before;
         BoundedReferenceParse(text.c_str(), bounded);

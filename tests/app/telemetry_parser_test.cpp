@@ -115,6 +115,8 @@ TEST(TelemetryPartialTest, DatagramCutBehindAnyFieldSetsTheFieldsBeforeTheCut) {
         std::string text = DatagramText(head);
         EXPECT_EQ(DescribeDifferences(Parsed(text), ExpectedAfter(fields, count)), "")
             << count << " fields: " << text;
+        TelemetrySample sample{};
+        EXPECT_EQ(ParseTelemetry(text.c_str(), sample), static_cast<int>(count)) << text;
         if (count < fields.size()) {
             // The separator and the next key without a value change nothing more.
             text += (count > 38 ? " ;" : ";") + std::string(kTelemetryKeys[count].name) + "=";
@@ -147,6 +149,9 @@ TEST(TelemetryPartialTest, MismatchStopsParsingAndKeepsWhatWasRead) {
             expected.agl = 2.0F;
         }
         EXPECT_EQ(DescribeDifferences(Parsed(c.text), expected), "") << c.text;
+        TelemetrySample sample{};
+        EXPECT_EQ(ParseTelemetry(c.text, sample), (c.aslRead ? 1 : 0) + (c.aglRead ? 1 : 0))
+            << c.text;
     }
 }
 

@@ -42,11 +42,12 @@ protected:
                   static_cast<ssize_t>(payload.size()));
     }
 
-    // The record after receiving one datagram into the previous values.
+    // The record after receiving one datagram into the previous values;
+    // ReceiveInto's result is kept in lastResult.
     TelemetrySample ReceivedFrom(const std::string& payload) {
         Send(payload);
         TelemetrySample sample = PreviousSample();
-        receiver.ReceiveInto(sample);
+        lastResult = receiver.ReceiveInto(sample);
         return sample;
     }
 
@@ -69,6 +70,7 @@ protected:
     }
 
     TelemetryReceiver receiver;
+    int lastResult = 0;
     SOCKET sender = INVALID_SOCKET;
     sockaddr_in target{};
 };
@@ -76,6 +78,7 @@ protected:
 TEST_F(TelemetryReceiverTest, WellFormedDatagramFillsTheRecord) {
     const std::string text = DatagramText(WellFormedFields());
     EXPECT_EQ(DescribeDifferences(ReceivedFrom(text), ParsedDirectly(text)), "");
+    EXPECT_EQ(lastResult, 41);
     EXPECT_NE(DescribeDifferences(ReceivedFrom(text), PreviousSample()), "");
 }
 
@@ -93,6 +96,7 @@ TEST_F(TelemetryReceiverTest, LongerDatagramIsAReceiveErrorAndChangesNothing) {
         std::string text = DatagramOfLength(1515, "TRUNCATED");
         text.append(bytes - text.size(), 'x');
         EXPECT_EQ(DescribeDifferences(ReceivedFrom(text), PreviousSample()), "") << bytes;
+        EXPECT_EQ(lastResult, -1) << bytes;
     }
     const std::string next = DatagramText(WellFormedFields());
     EXPECT_EQ(DescribeDifferences(ReceivedFrom(next), ParsedDirectly(next)), "");
@@ -110,13 +114,14 @@ TEST_F(TelemetryReceiverTest, EmptyAndForeignDatagramsChangeNothing) {
     for (const std::string& payload : {std::string(), std::string("hello"),
                                       std::string("src=export.lua"), std::string(3, '\0')}) {
         EXPECT_EQ(DescribeDifferences(ReceivedFrom(payload), PreviousSample()), "");
+        EXPECT_EQ(lastResult, 0);
     }
 }
 
 TEST(TelemetryReceiverWithoutSocketTest, ReceiveFailsAtOnceAndChangesNothing) {
     TelemetryReceiver receiver;
     TelemetrySample sample = PreviousSample();
-    receiver.ReceiveInto(sample);
+    EXPECT_EQ(receiver.ReceiveInto(sample), -1);
     EXPECT_EQ(DescribeDifferences(sample, PreviousSample()), "");
 }
 
