@@ -19,6 +19,7 @@ constexpr CliCommand kCommands[] = {
     {"unplug", "unplug                               unplug the virtual device", RunUnplug},
     {"plug", "plug                                 plug it in again", RunPlug},
     {"status", "status                               device, viewer and clients", RunStatus},
+    {"register", "register [PATH]                      record the library path in the registry", RunRegister},
 };
 
 int Help(FILE* out) {

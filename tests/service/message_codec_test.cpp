@@ -1,0 +1,137 @@
+// The protocol codec: every message survives encode/decode, and malformed
+// input is refused with the reason that the service acts on.
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "tools/display-service/message_codec.h"
+
+namespace vareko::displayservice {
+namespace {
+
+std::vector<std::uint8_t> WithHeader(std::uint16_t type, std::vector<std::uint8_t> payload,
+                                     std::uint16_t reserved = 0) {
+    std::vector<std::uint8_t> bytes(8);
+    const auto n = static_cast<std::uint32_t>(payload.size());
+    for (int i = 0; i < 4; ++i) bytes[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(n >> (8 * i));
+    bytes[4] = static_cast<std::uint8_t>(type);
+    bytes[5] = static_cast<std::uint8_t>(type >> 8);
+    bytes[6] = static_cast<std::uint8_t>(reserved);
+    bytes[7] = static_cast<std::uint8_t>(reserved >> 8);
+    bytes.insert(bytes.end(), payload.begin(), payload.end());
+    return bytes;
+}
+
+std::vector<std::uint8_t> Words(std::initializer_list<std::uint32_t> words) {
+    std::vector<std::uint8_t> out;
+    for (std::uint32_t w : words) {
+        for (int i = 0; i < 4; ++i) out.push_back(static_cast<std::uint8_t>(w >> (8 * i)));
+    }
+    return out;
+}
+
+TEST(MessageCodec, ClientMessagesRoundTrip) {
+    std::vector<std::uint8_t> pixels(kDevicePixelBytes);
+    for (std::size_t i = 0; i < pixels.size(); ++i) pixels[i] = static_cast<std::uint8_t>(i * 7);
+    HelloMessage hello;
+    hello.role = ClientRole::kControl;
+    hello.connectFlag1 = 0x11223344;
+    hello.name = "VAREKO v1.2 \xC3\xA9";
+    const std::vector<ClientMessage> messages = {
+        hello, OpenMessage{0, 42}, CloseMessage{}, FrameMessage{0xFFFFFFFF, pixels},
+        SetDeviceFlagMessage{7}, ButtonMessage{3, true}, PlugMessage{false},
+        SnapshotRequestMessage{}, StatusRequestMessage{}, WatchMessage{},
+    };
+    for (const ClientMessage& m : messages) {
+        const auto bytes = EncodeClientMessage(m);
+        ClientMessage decoded;
+        ASSERT_EQ(DecodeClientMessage(bytes, decoded), DecodeStatus::kOk) << "type index " << m.index();
+        EXPECT_EQ(decoded.index(), m.index());
+        EXPECT_EQ(EncodeClientMessage(decoded), bytes);
+    }
+}
+
+TEST(MessageCodec, ServiceMessagesRoundTrip) {
+    SnapshotMessage snapshot;
+    snapshot.shownClientId = 9;
+    snapshot.pixels[100] = 200;
+    const std::vector<ServiceMessage> messages = {
+        WelcomeMessage{1, 0, 5, false}, DeviceStateMessage{true}, ButtonsMessage{0xF}, OpenReplyMessage{3, 1167},
+        ControlReplyMessage{0}, snapshot, StatusMessage{"device: plugged\n"},
+    };
+    for (const ServiceMessage& m : messages) {
+        const auto bytes = EncodeServiceMessage(m);
+        ServiceMessage decoded;
+        ASSERT_EQ(DecodeServiceMessage(bytes, decoded), DecodeStatus::kOk) << "type index " << m.index();
+        EXPECT_EQ(EncodeServiceMessage(decoded), bytes);
+    }
+}
+
+TEST(MessageCodec, MalformedClientMessagesAreRefusedWithTheirReason) {
+    const auto frame = EncodeClientMessage(FrameMessage{1, std::vector<std::uint8_t>(kDevicePixelBytes)});
+    auto badFormat = frame;
+    badFormat[12] = 2;  // format word
+    auto truncatedFrame = frame;
+    truncatedFrame.pop_back();
+    auto oversized = frame;
+    oversized.push_back(0);
+    HelloMessage longName;
+    longName.name.assign(kMaxNameBytes + 1, 'x');
+    HelloMessage badUtf8;
+    badUtf8.name = "\xC3(";
+    auto badMagic = EncodeClientMessage(HelloMessage{});
+    badMagic[8] ^= 1;
+
+    const struct {
+        const char* what;
+        std::vector<std::uint8_t> bytes;
+        DecodeStatus expected;
+    } cases[] = {
+        {"empty", {}, DecodeStatus::kShorterThanHeader},
+        {"half a header", {4, 0, 0, 0}, DecodeStatus::kShorterThanHeader},
+        {"length says more than came", truncatedFrame, DecodeStatus::kLengthMismatch},
+        {"larger than any message", oversized, DecodeStatus::kTooLong},
+        {"reserved bits", WithHeader(3, {}, 1), DecodeStatus::kBadReserved},
+        {"unknown type", WithHeader(999, {}), DecodeStatus::kUnknownType},
+        {"service message from a client", WithHeader(66, Words({1})), DecodeStatus::kWrongDirection},
+        {"close with payload", WithHeader(3, {0}), DecodeStatus::kBadPayloadSize},
+        {"open too short", WithHeader(2, Words({0})), DecodeStatus::kBadPayloadSize},
+        {"frame format not 1", badFormat, DecodeStatus::kBadValue},
+        {"button index 4", WithHeader(16, Words({4, 1})), DecodeStatus::kBadValue},
+        {"button down 2", WithHeader(16, Words({0, 2})), DecodeStatus::kBadValue},
+        {"plug 7", WithHeader(17, Words({7})), DecodeStatus::kBadValue},
+        {"name too long", EncodeClientMessage(longName), DecodeStatus::kBadPayloadSize},
+        {"name not UTF-8", EncodeClientMessage(badUtf8), DecodeStatus::kBadValue},
+        {"wrong magic", badMagic, DecodeStatus::kBadValue},
+    };
+    for (const auto& c : cases) {
+        ClientMessage out;
+        EXPECT_EQ(DecodeClientMessage(c.bytes, out), c.expected) << c.what;
+    }
+}
+
+TEST(MessageCodec, RandomBytesNeverDecodeOutOfBounds) {
+    std::mt19937 random(1234);
+    for (int round = 0; round < 5000; ++round) {
+        std::vector<std::uint8_t> bytes(random() % 64);
+        for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
+        if (bytes.size() >= 8) {
+            // Keep the length field consistent half of the time, so that the
+            // payload decoders are reached too.
+            const auto n = static_cast<std::uint32_t>(bytes.size() - 8);
+            if (round % 2 == 0) {
+                bytes[0] = static_cast<std::uint8_t>(n);
+                bytes[1] = bytes[2] = bytes[3] = 0;
+                bytes[5] = 0;
+                bytes[6] = bytes[7] = 0;
+            }
+        }
+        ClientMessage client;
+        ServiceMessage service;
+        DecodeClientMessage(bytes, client);
+        DecodeServiceMessage(bytes, service);
+    }
+}
+
+}  // namespace
+}  // namespace vareko::displayservice
