@@ -1,0 +1,68 @@
+// ObjectCollection: passing operations on to children and drawing them
+// clipped to their boxes.
+#include "toolkit/object_collection.h"
+
+#include <algorithm>
+
+#include "toolkit/graphics_surface.h"
+
+namespace vareko {
+
+ObjectCollection::~ObjectCollection() = default;
+
+void ObjectCollection::SetVisible(BOOL isVisible) {
+    for (DisplayObject* child : children) {
+        child->SetVisible(isVisible);
+    }
+    visible = isVisible;
+}
+
+void ObjectCollection::Restart() {
+    for (DisplayObject* child : children) {
+        child->Restart();
+    }
+}
+
+void ObjectCollection::Draw(GraphicsSurface& surface) {
+    HDC dc = surface.GetMemoryDC();
+    for (DisplayObject* child : children) {
+        if (!child->IsVisible()) {
+            continue;
+        }
+        // The box, in surface pixels whatever viewport is in force.
+        POINT boxOrigin = *child->GetOrigin();
+        HRGN box = CreateRectRgn(boxOrigin.x, boxOrigin.y, boxOrigin.x + child->GetWidth(),
+                                 boxOrigin.y + child->GetHeight());
+        SelectClipRgn(dc, box);
+        DeleteObject(box);
+        // The origin is set, not added: a child's origin is a surface position.
+        POINT previousOrigin{0, 0};
+        SetViewportOrgEx(dc, boxOrigin.x, boxOrigin.y, &previousOrigin);
+        const POINT* contentOffset = child->GetOffset();
+        OffsetViewportOrgEx(dc, contentOffset->x, contentOffset->y, nullptr);
+        child->Draw(surface);
+        SelectClipRgn(dc, nullptr);
+        SetViewportOrgEx(dc, previousOrigin.x, previousOrigin.y, nullptr);
+    }
+}
+
+void ObjectCollection::Tick(DWORD now) {
+    for (DisplayObject* child : children) {
+        child->Tick(now);
+    }
+}
+
+int ObjectCollection::AddObject(DisplayObject* object) {
+    children.push_back(object);
+    return 1;
+}
+
+int ObjectCollection::RemoveObject(DisplayObject* object) {
+    auto found = std::find(children.begin(), children.end(), object);
+    if (found != children.end()) {
+        children.erase(found);
+    }
+    return 0;
+}
+
+}  // namespace vareko
