@@ -87,8 +87,11 @@ struct Rgb32 {
         return value & kMask;
     }
 
+    // The reserved byte is left as it is.
     static void Apply(std::uint8_t* row, int x, DWORD andMask, DWORD xorMask) {
-        DWORD value = ((Get(row, x) & andMask) ^ xorMask) & kMask;
+        DWORD stored;
+        std::memcpy(&stored, row + 4 * x, 4);
+        DWORD value = (stored & ~kMask) | (((stored & andMask) ^ xorMask) & kMask);
         std::memcpy(row + 4 * x, &value, 4);
     }
 

@@ -187,6 +187,16 @@ TEST(GdiFillTest, EveryFormatAndOrientationDrawsTheSamePicture) {
     }
 }
 
+TEST(GdiFillTest, ThirtyTwoBitPixelsKeepTheirReservedByte) {
+    Canvas canvas(2, 1, 32);
+    canvas.Fill(0xAB000000u);
+    RECT all{0, 0, 2, 1};
+    FillRect(canvas.Dc(), &all, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
+    EXPECT_EQ(canvas.Pixel(0, 0), 0xABC0C0C0u);
+    InvertRect(canvas.Dc(), &all);
+    EXPECT_EQ(canvas.Pixel(1, 0), 0xAB3F3F3Fu);
+}
+
 TEST(GdiFillTest, BottomUpDibStoresTheTopRowLast) {
     Canvas canvas(4, 3, 8, false);
     SetPixel(canvas.Dc(), 1, 0, RGB(255, 255, 255));
