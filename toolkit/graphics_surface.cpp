@@ -127,6 +127,18 @@ void GraphicsSurface::FillRectangle(int x, int y, int cx, int cy) {
     SelectObject(memoryDC, previousBrush);
 }
 
+void GraphicsSurface::DrawString(int x, int y, const WCHAR* text) {
+    int previousMapMode = SetMapMode(memoryDC, MM_TEXT);
+    int previousBkMode = SetBkMode(memoryDC, TRANSPARENT);
+    int length = 0;
+    while (text != nullptr && text[length] != 0) {
+        ++length;
+    }
+    TextOutW(memoryDC, x, y, text, length);
+    SetMapMode(memoryDC, previousMapMode);
+    SetBkMode(memoryDC, previousBkMode);
+}
+
 void GraphicsSurface::EndDraw() {
     if (previousBitmap == nullptr) {
         return;

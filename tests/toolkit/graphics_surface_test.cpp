@@ -105,6 +105,26 @@ TEST(GraphicsSurfaceTest, DrawingHelpersPaintWhiteAndRestoreTheDc) {
     DeleteObject(brush);
 }
 
+TEST(GraphicsSurfaceTest, DrawStringPaintsTransparentlyAndRestoresTheModes) {
+    GraphicsSurface surface;
+    ASSERT_EQ(surface.Create(160, 43), S_OK);
+    surface.BeginDraw();
+    surface.Clear();
+    HDC dc = surface.GetMemoryDC();
+    SetBkMode(dc, OPAQUE);
+    surface.DrawString(2, 2, L"H");
+    EXPECT_EQ(GetBkMode(dc), OPAQUE);
+    EXPECT_EQ(GetMapMode(dc), MM_TEXT);
+    surface.EndDraw();
+    DeviceBitmap* block = surface.GetDeviceBitmap();
+    int lit = 0;
+    for (std::uint8_t value : block->pixels) {
+        lit += vareko::IsWhitePixel(value) ? 1 : 0;
+    }
+    EXPECT_GT(lit, 5);
+    EXPECT_LT(lit, 200);  // a transparent background lights only the glyph
+}
+
 TEST(GraphicsSurfaceTest, BeginAndEndDrawAreIdempotent) {
     GraphicsSurface surface;
     ASSERT_EQ(surface.Create(8, 2), S_OK);
