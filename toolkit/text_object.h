@@ -1,0 +1,64 @@
+// TextObject: a piece of UTF-16 text in one font, drawn with DrawTextExW
+// inside its box. Owns its text and its font; measures the text lazily (only
+// after the text, the font or word wrap changed) and keeps both measured
+// sizes for the moving text classes built on it. Depends on DisplayObject,
+// GraphicsSurface and the platform's text interface.
+#pragma once
+
+#include <string>
+
+#include "platform/win32.h"
+#include "toolkit/display_object.h"
+
+namespace vareko {
+
+class TextObject : public DisplayObject {
+public:
+    TextObject();
+    ~TextObject() override;
+
+    HRESULT Initialize() override;
+    void Draw(GraphicsSurface& surface) override;
+
+    virtual void SetFont(const LOGFONTW& logFont);
+    virtual void SetFaceName(const wchar_t* faceName);
+    virtual void SetPointSize(int points);
+    virtual void SetWeight(int weight);
+    virtual HFONT GetFont() const;
+    virtual void SetText(const wchar_t* newText);
+    virtual const wchar_t* GetText() const;
+    virtual void SetWordWrap(BOOL on);
+    virtual const SIZE* GetWrappedExtent() const;
+    virtual const SIZE* GetTextExtent() const;
+    virtual void SetLeftMargin(int pixels);
+    virtual int GetLeftMargin() const;
+    virtual void SetRightMargin(int pixels);
+    virtual int GetRightMargin() const;
+    virtual void SetAlignment(UINT flags);
+
+protected:
+    // Takes the measures of the text into wrappedExtent and textExtent.
+    void MeasureExtents(HDC dc);
+
+    std::wstring text;
+    HFONT font = nullptr;
+    COLORREF textColor = RGB(255, 255, 255);
+    int textLength = 0;
+    UINT format = DT_NOPREFIX;
+    BOOL extentsDirty = TRUE;
+    DRAWTEXTPARAMS drawParams{sizeof(DRAWTEXTPARAMS), 0, 0, 0, 0};
+    UINT alignment = 0;
+    SIZE wrappedExtent{0, 0};
+    SIZE textExtent{0, 0};
+};
+
+// Shared by the text classes: the attributes of `font` (all zero when there
+// is none), and a face name copied into lfFaceName.
+LOGFONTW DescribeFont(HFONT font);
+// Copies at most LF_FACESIZE - 1 code units and always terminates, padding
+// the rest with zeros, so a long name can never leave the field open.
+void CopyFaceName(LOGFONTW& logFont, const wchar_t* faceName);
+// The LOGFONT height of a point size at 96 pixels per inch.
+LONG PointsToHeight(int points);
+
+}  // namespace vareko
