@@ -99,6 +99,25 @@ TEST(TextObject, LongFaceNamesAreCutAndStayTerminated) {
     EXPECT_EQ(std::wstring(FontOf(object).lfFaceName), std::wstring(31, L'z'));
 }
 
+TEST(TextObject, AnyInstalledFaceAndSizeDraws) {
+    const struct {
+        const wchar_t* face;
+        int points;
+    } cases[] = {{L"DejaVu Sans", 8}, {L"Microsoft Sans Serif", 10}, {L"Liberation Sans", 12}};
+    for (const auto& c : cases) {
+        TextPage page;
+        TextObject object;
+        object.Initialize();
+        object.SetFaceName(c.face);
+        object.SetPointSize(c.points);
+        object.SetText(L"Cap: 270");
+        object.SetSize(160, 30);
+        page.AddObject(&object);
+        EXPECT_GT(test::WhiteCount(page.Frame()), 20) << c.points;
+        EXPECT_GE(object.GetTextExtent()->cy, -PointsToHeight(c.points)) << c.points;
+    }
+}
+
 TEST(TextObject, AlignmentReplacesOnlyItsOwnBits) {
     ProbeText object;
     object.SetWordWrap(TRUE);
