@@ -21,6 +21,26 @@ HBITMAP MonoBitmapFromArt(const std::vector<std::string>& rows) {
     return CreateBitmap(width, height, 1, 1, bits.data());
 }
 
+HBITMAP ThresholdBitmapFromArt(const std::vector<std::string>& rows) {
+    int height = static_cast<int>(rows.size());
+    int width = height > 0 ? static_cast<int>(rows[0].size()) : 0;
+    BitmapInfo256 info = MakeBitmapInfo(width, height, 8, true);
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&info),
+                                      DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap == nullptr) {
+        return nullptr;
+    }
+    int stride = ((width + 3) / 4) * 4;
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            static_cast<std::uint8_t*>(bits)[y * stride + x] =
+                rows[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] == '#' ? 129 : 0;
+        }
+    }
+    return bitmap;
+}
+
 void PaintArt(Canvas& canvas, int bitsPerPixel, const std::vector<std::string>& rows,
               std::uint32_t lit, std::uint32_t dark) {
     for (int y = 0; y < canvas.Height() && y < static_cast<int>(rows.size()); ++y) {

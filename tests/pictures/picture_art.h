@@ -15,6 +15,10 @@ namespace vareko::test {
 HBITMAP MonoBitmapFromArt(const std::vector<std::string>& rows);
 
 // Writes lit where a row has '#' and dark elsewhere, as raw pixel values.
+// An 8-bit DIB section with the surface's threshold table, not selected into
+// any DC, whose '#' pixels are white (129).
+HBITMAP ThresholdBitmapFromArt(const std::vector<std::string>& rows);
+
 // bitsPerPixel is the canvas's depth.
 void PaintArt(Canvas& canvas, int bitsPerPixel, const std::vector<std::string>& rows,
               std::uint32_t lit, std::uint32_t dark);
