@@ -66,7 +66,9 @@ class ImageFileTest : public ::testing::Test {
     std::wstring Write(const std::string& name, const Bytes& bytes) {
         std::string path = (dir_.Path() / name).string();
         std::FILE* file = std::fopen(path.c_str(), "wb");
-        std::fwrite(bytes.data(), 1, bytes.size(), file);
+        if (!bytes.empty()) {
+            std::fwrite(bytes.data(), 1, bytes.size(), file);
+        }
         std::fclose(file);
         return std::wstring(path.begin(), path.end());
     }
