@@ -8,7 +8,7 @@ namespace vareko::gdi {
 
 namespace {
 
-bool InsideBitmap(const Bitmap& bitmap, const RECT& r) {
+[[maybe_unused]] bool InsideBitmap(const Bitmap& bitmap, const RECT& r) {
     return r.left >= 0 && r.top >= 0 && r.right <= bitmap.Width() && r.bottom <= bitmap.Height() &&
            !IsEmptyRect(r);
 }

@@ -1,0 +1,1 @@
+vareko_fuzz_target(picture_files vareko_platform)
