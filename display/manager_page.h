@@ -1,0 +1,64 @@
+// ManagerPage: the page kind that the display manager creates. It makes
+// display objects of a few fixed kinds in fixed house styles, owns them, lets
+// callers address them by ObjectHandle alone, and passes the device's
+// soft-button notifications on to its owner.
+// Depends on the toolkit's page and object classes.
+#pragma once
+
+#include "display/button_sink.h"
+#include "toolkit/page_base.h"
+
+namespace vareko {
+
+// The address of an object that a page created, as an opaque value; valid on
+// that page while it lives. Null names no object.
+struct ObjectHandleTag;
+using ObjectHandle = ObjectHandleTag*;
+
+// Kinds of text object. Any other value creates nothing.
+enum class TextKind : int { Streaming = 0, Static = 1 };
+
+// Size classes: line height, point size, weight and content offset. Any other
+// value is styled as Medium.
+enum class SizeClass : int { Small = 0, Medium = 1, Large = 2 };
+
+// The objectType tags that a manager page gives the objects it creates.
+enum ObjectTag : int {
+    kStreamingTextTag = 0,
+    kStaticTextTag = 1,
+    kIconTag = 2,
+    kProgressBarTag = 3,
+    kOtherObjectTag = 4,
+};
+
+class ManagerPage : public PageBase {
+public:
+    ManagerPage(ButtonSink* pageOwner, int pageWidth, int pageHeight);
+    // Deletes every object the page created, in creation order.
+    ~ManagerPage() override;
+    ManagerPage(const ManagerPage&) = delete;
+    ManagerPage& operator=(const ManagerPage&) = delete;
+
+    void OnButtonDown(DWORD button) override;
+    void OnButtonUp(DWORD button) override;
+
+    // The page's child at `handle`, or null.
+    DisplayObject* FindObject(ObjectHandle handle);
+
+    ObjectHandle CreateTextObject(TextKind kind, SizeClass sizeClass, UINT alignment, int boxWidth,
+                                  int lines = 1);
+    HRESULT SetObjectText(ObjectHandle handle, const wchar_t* text);
+    HRESULT SetObjectOrigin(ObjectHandle handle, int x, int y);
+    HRESULT SetObjectVisible(ObjectHandle handle, BOOL show);
+
+private:
+    ObjectHandle CreateStaticText(SizeClass sizeClass, UINT alignment, int boxWidth, int lines);
+    ObjectHandle CreateStreamingText(SizeClass sizeClass, UINT alignment, int boxWidth);
+    ObjectHandle Adopt(DisplayObject* object);
+
+    ButtonSink* owner;
+    int width;
+    int height;
+};
+
+}  // namespace vareko
