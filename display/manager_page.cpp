@@ -30,7 +30,7 @@ constexpr const wchar_t* kBlank = L" ";
 constexpr const wchar_t* kStreamingSeparator = L"       ";  // seven blanks
 constexpr int kOpaque = 2;
 constexpr int kStreamingSpeed = 7;
-constexpr int kStreamingMinimumStep = 7;
+constexpr DWORD kStreamingMinimumStep = 7;
 constexpr DWORD kStreamingStartDelayMs = 2000;
 
 bool IsKnownSizeClass(SizeClass sizeClass) {
