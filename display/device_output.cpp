@@ -205,7 +205,7 @@ void DeviceOutput::PollButtons() {
     if (device == link::kNoHandle) {
         return;
     }
-    DWORD word = 0;
+    std::uint32_t word = 0;  // the library's 32-bit button word
     link::LinkResult result = link::LinkReadButtons(device, &word);
     if (result != link::kLinkOk) {
         HandleResult(result);  // closes the device and releases what was held

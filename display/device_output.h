@@ -69,7 +69,7 @@ private:
     link::LinkHandle device = link::kNoHandle;
     DWORD priority = kDefaultPriority;
     BOOL pagePinned = FALSE;
-    DWORD lastButtons = 0;
+    std::uint32_t lastButtons = 0;
     DWORD deviceFlag = 0;
     link::ConnectionRecord record{};
     // Whether this output holds one of the library references counted by the
