@@ -61,6 +61,15 @@ public:
     HRESULT SetObjectOrigin(ObjectHandle handle, int x, int y);
     HRESULT SetObjectVisible(ObjectHandle handle, BOOL show);
 
+    // Icons, progress bars and bitmaps on the current page
+    // (display_manager_pictures.cpp); null handle or E_FAIL without one.
+    ObjectHandle CreateIconObject(HICON icon, int iconWidth, int iconHeight);
+    ObjectHandle CreateProgressBar(int style);
+    HRESULT SetProgressPosition(ObjectHandle handle, float position);
+    HRESULT SetProgressSize(ObjectHandle handle, int barWidth, int barHeight);
+    ObjectHandle CreateBitmapObject();
+    HRESULT SetObjectBitmap(ObjectHandle handle, HBITMAP bitmap);
+
     // Button edges between the last two updates, for buttons 0 to 3; any other
     // index gives 0.
     int IsButtonPressed(int index) const;

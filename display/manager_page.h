@@ -51,6 +51,18 @@ public:
     HRESULT SetObjectOrigin(ObjectHandle handle, int x, int y);
     HRESULT SetObjectVisible(ObjectHandle handle, BOOL show);
 
+    // Icons, progress bars and bitmaps (manager_page_pictures.cpp). Progress
+    // styles as the page numbers them: 0 cursor, 1 bar, 2 cursor with trail,
+    // anything else bar. The setters act only on objects of their own kind:
+    // E_FAIL for another kind; SetObjectBitmap gives E_FAIL for a null bitmap
+    // and 0 for a handle that is not on the page.
+    ObjectHandle CreateIconObject(HICON icon, int iconWidth, int iconHeight);
+    ObjectHandle CreateProgressBar(int style);
+    HRESULT SetProgressPosition(ObjectHandle handle, float position);
+    HRESULT SetProgressSize(ObjectHandle handle, int barWidth, int barHeight);
+    ObjectHandle CreateBitmapObject();
+    HRESULT SetObjectBitmap(ObjectHandle handle, HBITMAP bitmap);
+
 private:
     ObjectHandle CreateStaticText(SizeClass sizeClass, UINT alignment, int boxWidth, int lines);
     ObjectHandle CreateStreamingText(SizeClass sizeClass, UINT alignment, int boxWidth);
