@@ -19,8 +19,9 @@ void TelemetryReceiver::Open(WORD port) {
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_ANY);
-    bind(receiveSocket, reinterpret_cast<const SOCKADDR*>(&address),
-         static_cast<int>(sizeof(address)));
+    // A failed bind is not examined: the receives that follow fail at once.
+    static_cast<void>(bind(receiveSocket, reinterpret_cast<const SOCKADDR*>(&address),
+                           static_cast<int>(sizeof(address))));
 }
 
 void TelemetryReceiver::Adopt(SOCKET boundSocket) {
