@@ -39,8 +39,9 @@ WideWords Widen(const TelemetrySample& sample) {
 }
 
 void Cut(const char* word, char* field, std::size_t capacity) {
-    std::strncpy(field, word, capacity - 1);
-    field[capacity - 1] = '\0';
+    const std::size_t kept = std::min(std::strlen(word), capacity - 1);
+    std::memcpy(field, word, kept);
+    field[kept] = '\0';
 }
 
 int ScanWide(const char* text, TelemetrySample& sample, WideWords& words) {
