@@ -8,13 +8,12 @@
 
 #include "app/format_integer.h"
 #include "app/unit_conversion.h"
+#include "toolkit/device_bitmap.h"
 
 namespace vareko {
 namespace {
 
 constexpr const WCHAR* kTitle = L"VAREKO v1.2   Rin_Tavosh";
-constexpr int kDisplayWidth = 160;
-constexpr int kDisplayHeight = 43;
 constexpr int kSizeClass = 0;
 constexpr int kFlightPage = 0;
 constexpr int kEnginePage = 1;
