@@ -1,15 +1,13 @@
-// vareko: shows flight-simulator telemetry on the 160 x 43 display. For now
-// it runs the receive loop alone: one datagram per turn into the record,
-// then a one-millisecond pause. It prints nothing and never returns.
+// vareko: shows flight-simulator telemetry on the 160 x 43 display. Builds
+// the dashboard on the display manager and the UDP receiver and runs it
+// until the process is ended; it prints nothing.
+#include "app/dashboard_app.h"
+#include "app/manager_display.h"
 #include "app/telemetry_receiver.h"
-#include "platform/win32.h"
 
 int main() {
-    static vareko::TelemetrySample sample{};
+    static vareko::ManagerDisplay display;
     static vareko::TelemetryReceiver receiver;
-    receiver.Open();
-    for (;;) {
-        receiver.ReceiveInto(sample);
-        Sleep(1);
-    }
+    vareko::DashboardApp app(display, receiver);
+    app.Run();
 }

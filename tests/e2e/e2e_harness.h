@@ -1,0 +1,115 @@
+// End-to-end harness: real processes and real sockets. A private folder holds
+// the registry root (with the display library registered) and the display
+// service's socket; both are exported to the environment, so every child
+// started from here finds them. Children are the display service and the
+// program; telemetry goes to UDP 127.0.0.1:6060 from a pump thread; frames
+// and buttons go through the service's control protocol.
+#pragma once
+
+#include <sys/types.h>
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/telemetry_sample.h"
+#include "toolkit/device_bitmap.h"
+
+namespace vareko::e2e {
+
+// Polls `condition` until it holds or `timeout` passes. Only for results that
+// cross a process boundary.
+template <typename Condition>
+bool Eventually(Condition condition, std::chrono::milliseconds timeout = std::chrono::milliseconds(10000)) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
+
+class ChildProcess {
+public:
+    ChildProcess() = default;
+    ~ChildProcess();
+    ChildProcess(const ChildProcess&) = delete;
+    ChildProcess& operator=(const ChildProcess&) = delete;
+
+    // Starts `argv[0]` with the current environment; output goes to `logFile`.
+    bool Start(const std::vector<std::string>& argv, const std::filesystem::path& logFile);
+    bool Running();
+    // SIGKILL for a crash-like end, SIGTERM for an orderly one; waits for it.
+    void Stop(int signal);
+    // How the process ended: the signal that killed it, or -1.
+    int TermSignal() const { return termSignal; }
+
+private:
+    pid_t pid = -1;
+    int termSignal = -1;
+};
+
+// The frame on the panel as white/black flags, row by row.
+using Panel = std::vector<bool>;
+
+Panel ToPanel(const std::uint8_t* pixels);
+std::string DescribeDifference(const Panel& actual, const Panel& expected);
+// Rows of the panel as "#"/"." text, for failure messages.
+std::string Picture(const Panel& panel);
+
+class PanelClient {
+public:
+    // A fresh control connection per request, so a restarted service is
+    // found again.
+    std::optional<Panel> Snapshot();
+    bool Button(int index, bool down);
+    bool Plug(bool plugged);
+};
+
+// Sends the current datagram to 127.0.0.1:6060 every few milliseconds from
+// its own thread, so that the program's loop keeps turning.
+class TelemetryPump {
+public:
+    TelemetryPump();
+    ~TelemetryPump();
+    void Set(const TelemetrySample& sample);
+    void SetRaw(std::string datagram);
+    void Pause();   // stop sending until the next Set
+    bool SendOnce(const std::string& datagram);
+
+private:
+    void Loop();
+    std::mutex mutex;
+    std::string current;
+    bool sending = false;
+    std::atomic<bool> stop{false};
+    int fd = -1;
+    std::thread thread;
+};
+
+// The environment of one test: folder, registry, socket, the two processes.
+class DashboardRig {
+public:
+    DashboardRig();
+    ~DashboardRig();
+
+    bool StartService();
+    void KillService();
+    bool StartProgram();
+    bool ProgramRunning() { return program.Running(); }
+    int ProgramSignal() const { return program.TermSignal(); }
+    const std::filesystem::path& Folder() const { return folder; }
+    std::string Logs() const;
+
+private:
+    std::filesystem::path folder;
+    ChildProcess service;
+    ChildProcess program;
+};
+
+}  // namespace vareko::e2e
