@@ -145,11 +145,11 @@ constexpr MessageRow<ClientMessage> kClientRows[] = {
 DecodeStatus DecodeWelcome(ByteReader& in, ServiceMessage& out) {
     WelcomeMessage m;
     m.version = in.U16();
-    in.U16();
+    const std::uint16_t reserved = in.U16();
     m.result = in.U32();
     m.clientId = in.U32();
     const std::uint32_t plugged = in.U32();
-    if (!IsBool(plugged)) return DecodeStatus::kBadValue;
+    if (reserved != 0 || !IsBool(plugged)) return DecodeStatus::kBadValue;
     m.plugged = plugged == 1;
     out = m;
     return DecodeStatus::kOk;

@@ -82,8 +82,8 @@ private:
 // Builds one message; Finish() writes the payload length into the header.
 class MessageWriter {
 public:
-    explicit MessageWriter(MessageType type) {
-        bytes_.resize(kHeaderBytes, 0);
+    explicit MessageWriter(MessageType type) : bytes_(kHeaderBytes + 16, 0) {
+        bytes_.resize(kHeaderBytes);
         bytes_[4] = static_cast<std::uint8_t>(static_cast<std::uint16_t>(type) & 0xFF);
         bytes_[5] = static_cast<std::uint8_t>(static_cast<std::uint16_t>(type) >> 8);
     }
