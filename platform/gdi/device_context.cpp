@@ -58,7 +58,6 @@ HGDIOBJ DeviceContext::Select(GdiObject& object) {
             return previous;
         }
         case ObjectKind::Pen:
-            dashPosition = 0;
             return Replace(pen_, static_cast<Pen&>(object));
         case ObjectKind::Brush:
             return Replace(brush_, static_cast<Brush&>(object));

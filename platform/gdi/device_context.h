@@ -49,7 +49,6 @@ public:
 
     POINT viewportOrigin{0, 0};
     POINT penPosition{0, 0};  // logical
-    int dashPosition = 0;     // pixels of the pen's style pattern consumed since MoveToEx
     COLORREF textColor = RGB(0, 0, 0);
     COLORREF bkColor = RGB(255, 255, 255);
     int bkMode = OPAQUE;

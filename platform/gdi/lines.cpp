@@ -3,9 +3,11 @@
 // A line from S to E lights, for each step i in [0, n) along its major axis
 // (n = the larger of |dx| and |dy|; the end point is excluded), the pixel
 //   major = S.major + i * majorSign,
-//   minor = S.minor + minorSign * f(i),  f(i) = floor((2*i*dm + n - 1) / (2*n)),
-// which is i*dm/n rounded to nearest with halves toward the start point; dm is
-// the minor extent. The walk keeps f(i) and the remainder incrementally, as
+//   minor = S.minor + minorSign * f(i),  f(i) = floor((2*i*dm + bias) / (2*n)),
+// which is i*dm/n rounded to nearest; dm is the minor extent. A half always
+// goes to the smaller minor coordinate, whichever way the line runs (bias
+// n - 1 when the minor coordinate grows, n when it shrinks), as the
+// platform's lines do. The walk keeps f(i) and the remainder incrementally, as
 // Bresenham does. Clipping works on the step range: for each clip rectangle
 // the steps whose pixel lies inside are one contiguous range (f is monotone),
 // found before the walk, so the walk itself never tests the clip.
@@ -60,9 +62,10 @@ struct LineSetup {
     int majorSign, minorSign;
     std::int64_t steps;  // n
     std::int64_t minorExtent;  // dm
+    std::int64_t bias;  // n - 1 or n: which way halves of f(i) round
 
     std::int64_t MinorOffset(std::int64_t i) const {
-        return (2 * i * minorExtent + steps - 1) / (2 * steps);
+        return (2 * i * minorExtent + bias) / (2 * steps);
     }
 };
 
@@ -97,8 +100,7 @@ struct PenPixels {
     DWORD pen;
     DWORD gap;
     bool paintGaps;
-    DashPattern pattern;
-    int dashStart;
+    DashPattern pattern;  // starts afresh with every line, as the platform's does
 };
 
 // Callers clip: every step in [first, last) lies inside the bitmap.
@@ -106,10 +108,10 @@ template <class Format>
 void WalkLine(Bitmap& bitmap, const LineSetup& line, std::int64_t first, std::int64_t last,
               const PenPixels& pen) {
     std::int64_t twoN = 2 * line.steps;
-    std::int64_t numerator = 2 * first * line.minorExtent + line.steps - 1;
+    std::int64_t numerator = 2 * first * line.minorExtent + line.bias;
     std::int64_t minor = numerator / twoN;
     std::int64_t remainder = numerator % twoN;
-    int dash = static_cast<int>((pen.dashStart + first) % pen.pattern.period);
+    int dash = static_cast<int>(first % pen.pattern.period);
     for (std::int64_t i = first; i < last; ++i) {
         auto major = static_cast<int>(line.startMajor + i * line.majorSign);
         auto minorCoord = static_cast<int>(line.startMinor + minor * line.minorSign);
@@ -146,13 +148,14 @@ void DrawLine(DeviceContext& dc, POINT from, POINT to) {
     line.minorSign = dMinor < 0 ? -1 : 1;
     line.steps = std::llabs(dMajor);
     line.minorExtent = std::llabs(dMinor);
+    line.bias = line.minorSign > 0 ? line.steps - 1 : line.steps;
     if (line.steps == 0 || line.steps > kMaxSteps || pen.style == PS_NULL) {
         return;
     }
     const DashPattern& pattern = kPatterns[pen.style];
     Bitmap& bitmap = dc.SelectedBitmap();
     PenPixels pixels{bitmap.ColourToPixel(pen.colour), bitmap.ColourToPixel(dc.bkColor),
-                     dc.bkMode == OPAQUE, pattern, dc.dashPosition};
+                     dc.bkMode == OPAQUE, pattern};
     WithFormat(bitmap.Format(), [&](auto format) {
         for (const RECT& clip : dc.ClipRects()) {
             std::int64_t majorLow, majorHigh, minorLow, minorHigh;
@@ -175,7 +178,6 @@ void DrawLine(DeviceContext& dc, POINT from, POINT to) {
             }
         }
     });
-    dc.dashPosition = static_cast<int>((dc.dashPosition + line.steps) % pattern.period);
 }
 
 }  // namespace
@@ -193,7 +195,6 @@ BOOL MoveToEx(HDC hdc, int x, int y, LPPOINT previous) {
         *previous = dc->penPosition;
     }
     dc->penPosition = POINT{x, y};
-    dc->dashPosition = 0;
     return TRUE;
 }
 
