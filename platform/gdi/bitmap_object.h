@@ -36,6 +36,8 @@ public:
     int Height() const { return layout_.height; }
     int BitsPerPixel() const { return layout_.bitsPerPixel; }
     PixelFormat Format() const { return format_; }
+    // False for a device-dependent bitmap (CreateBitmap, the stock 1 x 1).
+    bool IsDibSection() const { return layout_.dibSection; }
     RECT Bounds() const { return RECT{0, 0, layout_.width, layout_.height}; }
     // Bytes per stored row: 4-byte aligned for DIB sections.
     int StrideBytes() const { return strideBytes_; }

@@ -40,8 +40,8 @@ struct LazyTable {
     }
 };
 
-// Monochrome source into a colour destination: 0 bits take the text colour
-// and 1 bits the background colour of the destination DC.
+// Device-dependent monochrome source into a colour destination: 0 bits take
+// the text colour and 1 bits the background colour of the destination DC.
 struct MonoToColour {
     DWORD zero, one;
     DWORD operator()(DWORD pixel) const { return pixel ? one : zero; }
@@ -129,6 +129,14 @@ void RunBlit(BlitJob& job, const DeviceContext& dc, const DeviceContext& sourceD
                 job.plainCopy = rop3 == Rop3Index(SRCCOPY);
                 BlitArea<Src, Dst>(job, Identity{});
             } else if constexpr (Src::kBits == 1) {
+                if (source.IsDibSection()) {
+                    // A 1-bit DIB section has colours of its own: only a
+                    // device-dependent monochrome bitmap takes the DC's.
+                    LazyTable table{&source, &destination, sourceDc.bkColor, false, {}};
+                    table.entries.fill(LazyTable::kUnset);
+                    BlitArea<Src, Dst>(job, table);
+                    return;
+                }
                 BlitArea<Src, Dst>(job, MonoToColour{destination.ColourToPixel(dc.textColor),
                                                      destination.ColourToPixel(dc.bkColor)});
             } else if constexpr (Src::kBits == 8) {
