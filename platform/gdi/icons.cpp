@@ -168,8 +168,8 @@ void DrawIconArea(const IconJob& job, const RECT& area, const Translation& trans
         for (int x = area.left; x < area.right; ++x) {
             int ix = IconCoordinate(x - job.left, icon.Width(), job.cx);
             switch (job.mode) {
-                case IconMode::MaskOnly:
-                    Dst::Apply(row, x, Mono1::Get(maskRow, ix) ? job.white : job.black, 0);
+                case IconMode::MaskOnly:  // the mask on its own is copied, as the picture is
+                    Dst::Apply(row, x, 0, Mono1::Get(maskRow, ix) ? job.white : job.black);
                     break;
                 case IconMode::CopyPicture:
                     Dst::Apply(row, x, 0, translate(Src::Get(pictureRow, ix)));

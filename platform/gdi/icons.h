@@ -35,7 +35,7 @@ BOOL DestroyIcon(HICON icon);
 // Draws the icon with its top-left corner at the logical point (x, y),
 // scaled to cx x cy (0 takes the icon's own width or height) by nearest
 // pixel. DI_MASK applies the AND mask, DI_IMAGE the colour picture (as XOR
-// after the mask, or as a copy on its own). A flicker-free brush fills the
+// after the mask); either one on its own is copied. A flicker-free brush fills the
 // icon's rectangle before the icon is drawn. The animation step is ignored.
 BOOL DrawIconEx(HDC hdc, int x, int y, HICON icon, int cx, int cy, UINT step,
                 HBRUSH flickerFreeBrush, UINT flags);
