@@ -27,12 +27,12 @@ TEST(GdiLinesTest, EveryOctantExcludesTheEndPoint) {
         {"south", {2, 0}, {2, 3}, "..#...\n..#...\n..#...\n......\n......\n"},
         {"north", {2, 3}, {2, 0}, "......\n..#...\n..#...\n..#...\n......\n"},
         {"east-south-east", {0, 0}, {4, 2}, "##....\n..##..\n......\n......\n......\n"},
-        {"west-north-west", {4, 2}, {0, 0}, "......\n.##...\n...##.\n......\n......\n"},
-        {"east-north-east", {0, 2}, {4, 0}, "......\n..##..\n##....\n......\n......\n"},
+        {"west-north-west", {4, 2}, {0, 0}, ".#....\n..##..\n....#.\n......\n......\n"},
+        {"east-north-east", {0, 2}, {4, 0}, "...#..\n.##...\n#.....\n......\n......\n"},
         {"west-south-west", {4, 0}, {0, 2}, "...##.\n.##...\n......\n......\n......\n"},
         {"south-south-east", {0, 0}, {2, 4}, "#.....\n#.....\n.#....\n.#....\n......\n"},
-        {"north-north-west", {2, 4}, {0, 0}, "......\n.#....\n.#....\n..#...\n..#...\n"},
-        {"south-south-west", {2, 0}, {0, 4}, "..#...\n..#...\n.#....\n.#....\n......\n"},
+        {"north-north-west", {2, 4}, {0, 0}, "......\n#.....\n.#....\n.#....\n..#...\n"},
+        {"south-south-west", {2, 0}, {0, 4}, "..#...\n.#....\n.#....\n#.....\n......\n"},
         {"north-north-east", {0, 4}, {2, 0}, "......\n.#....\n.#....\n#.....\n#.....\n"},
         {"diagonal", {0, 0}, {4, 4}, "#.....\n.#....\n..#...\n...#..\n......\n"},
         {"anti-diagonal", {4, 0}, {0, 4}, "....#.\n...#..\n..#...\n.#....\n......\n"},
@@ -60,7 +60,7 @@ TEST(GdiLinesTest, LineToMovesTheCurrentPosition) {
     EXPECT_EQ(canvas.Art(), ArtRows("#####\n....#\n.....\n"));
 }
 
-TEST(GdiLinesTest, StyledPensFollowTheirPatternAcrossSegments) {
+TEST(GdiLinesTest, StyledPensStartTheirPatternWithEveryLine) {
     struct Case {
         const char* name;
         int style;
@@ -71,7 +71,7 @@ TEST(GdiLinesTest, StyledPensFollowTheirPatternAcrossSegments) {
     const Case cases[] = {
         {"dot opaque", PS_DOT, OPAQUE, {0, 14}, "###...###...##..\n"},
         {"dot transparent", PS_DOT, TRANSPARENT, {0, 14}, "###...########..\n"},
-        {"dot continues", PS_DOT, OPAQUE, {0, 2, 8}, "###...##........\n"},
+        {"dot restarts", PS_DOT, OPAQUE, {0, 2, 8}, "#####...........\n"},
         {"dash", PS_DASH, OPAQUE, {0, 16}, "################\n"},
         {"dash-dot", PS_DASHDOT, OPAQUE, {0, 16}, "#########......#\n"},
         {"null pen", PS_NULL, OPAQUE, {0, 16}, "................\n"},
