@@ -97,6 +97,11 @@ void ProgressBarObject::Draw(GraphicsSurface& surface) {
     int w = GetWidth();
     int h = GetHeight();
     surface.Clear();
+    // The system reads a null brush as a system-colour index, not as
+    // nothing, so a bar that was never initialised draws nothing at all.
+    if (brush == nullptr) {
+        return;
+    }
     RECT frame{0, 0, w, h};
     FrameRect(dc, &frame, brush);
     switch (static_cast<ProgressStyle>(style)) {
