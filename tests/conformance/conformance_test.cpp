@@ -13,7 +13,6 @@
 
 #include "tests/conformance/frame_file.h"
 #include "tests/conformance/scenes.h"
-#include "tests/support/canvas.h"
 
 namespace {
 
@@ -65,11 +64,7 @@ namespace {
 
 TEST_P(ConformanceTest, DrawsTheReferenceFrame) {
     const Scene& scene = GetParam();
-    vareko::test::Canvas canvas(vareko::conformance::kSceneWidth,
-                                vareko::conformance::kSceneHeight);
-    scene.draw(canvas.Dc());
-    GdiFlush();
-    Frame drawn = canvas.Art();
+    Frame drawn = scene.render();
 
     // The Windows build writes what the system drew, to refresh the references.
     if (const char* out = std::getenv("VAREKO_CONFORMANCE_OUT")) {
@@ -89,12 +84,18 @@ TEST_P(ConformanceTest, DrawsTheReferenceFrame) {
                                     << difference;
 }
 
-INSTANTIATE_TEST_SUITE_P(Scenes, ConformanceTest,
-                         ::testing::ValuesIn(vareko::conformance::Scenes().begin(),
-                                             vareko::conformance::Scenes().end()),
-                         [](const ::testing::TestParamInfo<Scene>& param) {
-                             return std::string(param.param.name);
-                         });
+std::string SceneName(const ::testing::TestParamInfo<Scene>& param) {
+    return std::string(param.param.name);
+}
+
+INSTANTIATE_TEST_SUITE_P(Raster, ConformanceTest,
+                         ::testing::ValuesIn(vareko::conformance::RasterScenes().begin(),
+                                             vareko::conformance::RasterScenes().end()),
+                         SceneName);
+INSTANTIATE_TEST_SUITE_P(Toolkit, ConformanceTest,
+                         ::testing::ValuesIn(vareko::conformance::ToolkitScenes().begin(),
+                                             vareko::conformance::ToolkitScenes().end()),
+                         SceneName);
 
 TEST(FrameDifferenceTest, PointsAtTheDifferingColumnsOfEachDifferingRow) {
     Frame expected = {"..##", "....", "#..."};

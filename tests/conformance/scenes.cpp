@@ -326,24 +326,81 @@ void IconsShrunk(HDC dc) {
     DestroyIcon(icon);
 }
 
+// The calls a progress bar makes, in the cases its geometry produces: frames
+// one and two pixels wide or high, short dotted trails from a box's left
+// edge under odd and even viewport offsets, and fills that hang over the
+// clip region.
+void ProgressBarCalls(HDC dc) {
+    HBRUSH white = Stock(WHITE_BRUSH);
+    const RECT frames[] = {{2, 2, 3, 10}, {6, 2, 8, 10}, {10, 2, 30, 3}, {10, 6, 30, 8},
+                           {34, 2, 36, 4}, {40, 2, 41, 3}};
+    for (const RECT& frame : frames) {
+        FrameRect(dc, &frame, white);
+    }
+    HPEN dots = CreatePen(PS_DOT, 1, RGB(255, 255, 255));
+    HGDIOBJ previousPen = SelectObject(dc, dots);
+    SetBkMode(dc, TRANSPARENT);
+    for (int length = 0; length < 8; ++length) {
+        for (int parity = 0; parity < 2; ++parity) {
+            // Each trail in its own clipped box, as the collection draws a bar.
+            int left = 50 + parity * 25;
+            int top = 2 + length * 4;
+            HRGN box = CreateRectRgn(left, top, left + 20, top + 3);
+            SelectClipRgn(dc, box);
+            DeleteObject(box);
+            SetViewportOrgEx(dc, left + parity, top, nullptr);
+            MoveToEx(dc, 0, 1, nullptr);
+            LineTo(dc, length, 1);
+            RECT cursor{length, 0, length + 5, 3};
+            FillRect(dc, &cursor, white);
+        }
+    }
+    SetBkMode(dc, OPAQUE);
+    SelectObject(dc, previousPen);
+    DeleteObject(dots);
+    // A cursor wider than its box, and a frame larger than the clip.
+    HRGN box = CreateRectRgn(110, 10, 116, 20);
+    SelectClipRgn(dc, box);
+    DeleteObject(box);
+    SetViewportOrgEx(dc, 110, 10, nullptr);
+    RECT frame{0, 0, 6, 4};
+    FrameRect(dc, &frame, white);
+    RECT cursor{1, 0, 6, 4};
+    FillRect(dc, &cursor, white);
+    RECT wide{-3, 6, 20, 12};
+    FrameRect(dc, &wide, white);
+    SetViewportOrgEx(dc, 0, 0, nullptr);
+    SelectClipRgn(dc, nullptr);
+}
+
+// Draws one raster scene into a fresh threshold DIB.
+template <void (*Draw)(HDC)>
+Frame OnCanvas() {
+    vareko::test::Canvas canvas(kSceneWidth, kSceneHeight);
+    Draw(canvas.Dc());
+    GdiFlush();
+    return canvas.Art();
+}
+
 constexpr Scene kScenes[] = {
-    {"fill_rects", FillRects},
-    {"frame_rects", FrameRects},
-    {"invert_rects", InvertRects},
-    {"lines_solid", LinesSolid},
-    {"lines_dotted", LinesDotted},
-    {"lines_dashed", LinesDashed},
-    {"clip_and_viewport", ClipAndViewport},
-    {"blit_raster_operations", BlitRasterOperations},
-    {"negative_extents", NegativeExtents},
-    {"blit_monochrome_source", BlitMonochromeSource},
-    {"threshold_palette", ThresholdPalette},
-    {"icons", Icons},
-    {"icons_shrunk", IconsShrunk},
+    {"fill_rects", OnCanvas<FillRects>},
+    {"frame_rects", OnCanvas<FrameRects>},
+    {"invert_rects", OnCanvas<InvertRects>},
+    {"lines_solid", OnCanvas<LinesSolid>},
+    {"lines_dotted", OnCanvas<LinesDotted>},
+    {"lines_dashed", OnCanvas<LinesDashed>},
+    {"clip_and_viewport", OnCanvas<ClipAndViewport>},
+    {"blit_raster_operations", OnCanvas<BlitRasterOperations>},
+    {"negative_extents", OnCanvas<NegativeExtents>},
+    {"blit_monochrome_source", OnCanvas<BlitMonochromeSource>},
+    {"threshold_palette", OnCanvas<ThresholdPalette>},
+    {"icons", OnCanvas<Icons>},
+    {"icons_shrunk", OnCanvas<IconsShrunk>},
+    {"progress_bar_calls", OnCanvas<ProgressBarCalls>},
 };
 
 }  // namespace
 
-std::span<const Scene> Scenes() { return kScenes; }
+std::span<const Scene> RasterScenes() { return kScenes; }
 
 }  // namespace vareko::conformance
