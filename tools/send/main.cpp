@@ -40,7 +40,7 @@ int SendFlight(const Options& options) {
     std::string error;
     if (!sender.Open(options.host, options.port, error)) return Fail(error);
     SteadyPaceClock clock;
-    const FlightRun run{options.rateHz, options.speed, options.startS, options.limits};
+    const FlightRun run{options.rateHz, options.speed, options.startS, options.limits, options.pattern};
     const RunResult result = RunFlight(run, clock, [&](std::string_view d) { return sender.Send(d); },
                                        stopRequested);
     return result.failed ? Fail("sending failed after " + std::to_string(result.datagrams) + " datagrams") : 0;

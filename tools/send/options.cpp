@@ -53,6 +53,12 @@ const Flag kFlags[] = {
      [](std::string_view v, Options& o) { return ParseDouble(v, o.speed) && o.speed > 0; }, "a factor above 0"},
     {"--start", kFlightMode,
      [](std::string_view v, Options& o) { return ParseDouble(v, o.startS) && o.startS >= 0; }, "seconds, 0 or more"},
+    {"--pattern", kFlightMode,
+     [](std::string_view v, Options& o) {
+         if (v != "flight" && v != "counter") return false;
+         o.pattern = v == "counter" ? FlightPattern::kCounter : FlightPattern::kFlight;
+         return true;
+     }, "flight or counter"},
     {"--count", kAnyMode,
      [](std::string_view v, Options& o) {
          std::uint64_t n = 0;
@@ -119,11 +125,13 @@ bool ParseOptions(std::span<const char* const> args, Options& options, std::stri
 }
 
 const char* UsageText() {
-    return "usage: vareko-send [--host H] [--port P] [--rate HZ] [--speed X] [--start S] [LIMITS]\n"
+    return "usage: vareko-send [--host H] [--port P] [--rate HZ] [--speed X] [--start S]\n"
+           "                   [--pattern flight|counter] [LIMITS]\n"
            "       vareko-send record FILE [--port P] [LIMITS]\n"
            "       vareko-send replay FILE [--host H] [--port P] [--speed X] [LIMITS]\n"
            "LIMITS: --count N (datagrams), --duration S (seconds)\n"
            "Without a mode, sends a synthetic flight (default 127.0.0.1:6060, 20 per second).\n"
+           "--pattern counter sends a test pattern in which every shown value changes with every datagram.\n"
            "record captures the datagrams arriving on --port (default 6060) with their timing;\n"
            "replay sends a recording back at the recorded pace, or --speed times faster.\n";
 }

@@ -20,6 +20,7 @@ struct Options {
     double rateHz = 20.0;
     double speed = 1.0;
     double startS = 0.0;
+    FlightPattern pattern = FlightPattern::kFlight;
     RunLimits limits;
 };
 

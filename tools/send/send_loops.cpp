@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "tools/send/counter_pattern.h"
 #include "tools/send/datagram_format.h"
 #include "tools/send/flight_model.h"
 
@@ -43,7 +44,11 @@ RunResult RunFlight(const FlightRun& run, PaceClock& clock, const DatagramSink& 
         if (!WithinDuration(run.limits, wallS)) break;
         clock.SleepUntilUs(startUs + SecondsToUs(wallS));
         if (stop.load()) break;
-        SampleFlight(run.startS + wallS * run.speed, sample);
+        if (run.pattern == FlightPattern::kCounter) {
+            SampleCounter(i, sample);
+        } else {
+            SampleFlight(run.startS + wallS * run.speed, sample);
+        }
         if (!sink(FormatDatagram(sample))) {
             result.failed = true;
             break;

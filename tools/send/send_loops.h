@@ -32,11 +32,16 @@ struct RunResult {
     bool failed = false;  // the sink refused a datagram, or the source failed
 };
 
+// What the flight loop sends: the synthetic flight, or the counter pattern
+// (datagram i carries values made from i; see counter_pattern.h).
+enum class FlightPattern { kFlight, kCounter };
+
 struct FlightRun {
     double rateHz = 20.0;
     double speed = 1.0;   // flight seconds per wall second
     double startS = 0.0;  // flight time of the first datagram
     RunLimits limits;
+    FlightPattern pattern = FlightPattern::kFlight;
 };
 
 // Datagram i leaves at i / rate wall seconds and shows the flight at
