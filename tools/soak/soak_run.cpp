@@ -1,0 +1,372 @@
+// The run: start everything, inject one fault per interval in a fixed
+// rotation, wait for the recovery after each, sample memory and descriptors
+// at the quiet moment before each event, then stop and report.
+#include "tools/soak/soak_run.h"
+
+#include <netinet/in.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <thread>
+
+#include "tools/soak/bad_datagrams.h"
+#include "tools/soak/child_process.h"
+#include "tools/soak/datagram_relay.h"
+#include "tools/soak/panel_observer.h"
+#include "tools/soak/priority_client.h"
+#include "tools/soak/shadow_dashboard.h"
+#include "tools/soak/soak_report.h"
+
+namespace vareko::soak {
+namespace {
+
+using std::chrono::milliseconds;
+
+constexpr std::uint16_t kTelemetryPort = 6060;
+constexpr int kStartTimeoutMs = 10000;
+constexpr int kRecoveryTimeoutMs = 5000;
+constexpr int kCommandTimeoutMs = 5000;
+constexpr int kFaultHoldMs = 300;          // how long the service stays dead, the device unplugged
+constexpr int kPriorityClientStayMs = 600;
+constexpr int kPriorityClientFrameMs = 20;
+constexpr std::uint32_t kPriorityClientPriority = 255;  // the program sends with 128
+constexpr int kCurrentCheckTries = 10;
+
+enum EventKind { kServiceRestart, kUnplug, kBurst, kPriorityVisit, kEventKinds };
+const std::array<const char*, kEventKinds> kEventNames = {"service kill/restart", "device unplug/plug",
+                                                           "bad datagram burst", "priority client"};
+
+enum ProcessIndex { kProgramRow, kServiceRow, kSenderRow, kDriverRow, kProcessRows };
+
+std::atomic<bool> interrupted{false};
+
+void OnInterrupt(int) { interrupted = true; }
+
+bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + milliseconds(timeoutMs);
+    while (!condition()) {
+        if (std::chrono::steady_clock::now() > deadline) return false;
+        std::this_thread::sleep_for(milliseconds(2));
+    }
+    return true;
+}
+
+// Waits until no process (program or sender) is bound to the port, at most a minute.
+bool TelemetryPortFree() {
+    return WaitFor(
+        [] {
+            const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+            sockaddr_in a{};
+            a.sin_family = AF_INET;
+            a.sin_port = htons(kTelemetryPort);
+            a.sin_addr.s_addr = htonl(INADDR_ANY);
+            const bool free = bind(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0;
+            close(fd);
+            return free;
+        },
+        60000);
+}
+
+class Run {
+public:
+    explicit Run(const SoakOptions& o)
+        : options(o),
+          folder(MakeFolder()),
+          socketPath((folder / "display.sock").string()),
+          observer(socketPath, folder / "unknown-frames.txt"),
+          relay(observer) {
+        summary.seconds = o.seconds;
+        for (const char* name : kEventNames) summary.events.push_back({name});
+        for (const char* name : {"vareko", "vareko-display serve", "vareko-send", "vareko-soak (2nd client)"}) {
+            summary.processes.push_back({name});
+        }
+    }
+
+    int Execute() {
+        if (Setup()) Schedule();
+        Teardown();
+        std::fputs(FormatSummary(summary).c_str(), stdout);
+        const bool passed = FailedChecks(summary).empty();
+        if (passed) {
+            std::error_code ignored;
+            std::filesystem::remove_all(folder, ignored);
+        } else {
+            std::printf("soak: logs kept in %s\n", folder.c_str());
+        }
+        return passed ? 0 : 1;
+    }
+
+private:
+    static std::filesystem::path MakeFolder() {
+        char pattern[] = "/tmp/vareko-soak-XXXXXX";
+        return mkdtemp(pattern);
+    }
+
+    void Fail(const std::string& what) {
+        const double atS = static_cast<double>(NowUs() - startUs) / 1e6;
+        char when[32];
+        std::snprintf(when, sizeof when, "at %.1f s: ", atS);
+        summary.failures.push_back(when + what);
+        std::fprintf(stderr, "soak: %s%s\n", when, what.c_str());
+    }
+
+    bool Setup() {
+        startUs = NowUs();
+        setenv("VAREKO_REGISTRY_ROOT", (folder / "registry").c_str(), 1);
+        setenv("VAREKO_DISPLAY_SOCKET", socketPath.c_str(), 1);
+        if (!TelemetryPortFree()) return Abort("UDP port 6060 is in use by another process");
+        if (RunCommand({options.displayTool, "register", options.library}, folder / "register.log", kCommandTimeoutMs) != 0) {
+            return Abort("vareko-display register failed");
+        }
+        std::array<std::uint8_t, kDevicePixelBytes> black{};
+        observer.WithBook([&](FrameBook& book) {
+            book.AddSpecial(FrameKind::kBlank, PanelHash(black.data()));
+            book.AddSpecial(FrameKind::kPriorityClient, PanelHash(PriorityClient::Picture().pixels));
+        });
+        observer.Start();
+        if (!StartService()) return Abort("the display service did not start");
+        if (const std::string e = relay.Open(kTelemetryPort); !e.empty()) return Abort("relay: " + e);
+        relay.Start();
+        if (!program.Start({options.program}, folder / "program.log")) return Abort("cannot start vareko");
+        char rate[32];
+        std::snprintf(rate, sizeof rate, "%g", options.rateHz);
+        if (!sender.Start({options.sender, "--port", std::to_string(relay.ListenPort()), "--rate", rate, "--pattern",
+                           "counter"},
+                          folder / "sender.log")) {
+            return Abort("cannot start vareko-send");
+        }
+        if (!WaitFor([&] { return observer.WithChecks([](PanelChecks& c) { return c.lastProgramSeq > 0; }); },
+                     kStartTimeoutMs)) {
+            return Abort("the panel never showed a datagram");
+        }
+        if (const std::string e = priorityClient.Load(options.library); !e.empty()) return Abort("priority client: " + e);
+        return true;
+    }
+
+    bool Abort(const std::string& why) {
+        Fail(why);
+        return false;
+    }
+
+    bool StartService() {
+        const std::uint64_t before = observer.Subscriptions();
+        if (!service.Start({options.displayTool, "serve", "--http-port", "0"}, folder / "service.log")) return false;
+        ++serviceRuns;
+        return WaitFor([&] { return observer.Subscriptions() > before; }, kStartTimeoutMs);
+    }
+
+    // Sleeps until `untilUs`, watching the processes; false when the run must end.
+    bool Idle(std::uint64_t untilUs) {
+        while (NowUs() < untilUs) {
+            if (!Alive() || interrupted) return false;
+            std::this_thread::sleep_for(milliseconds(20));
+        }
+        return Alive() && !interrupted;
+    }
+
+    bool Alive() {
+        bool alive = true;
+        for (auto [child, name] : {std::pair{&program, "vareko"}, std::pair{&sender, "vareko-send"},
+                                   std::pair{&service, "the display service"}}) {
+            if (!child->Running()) {
+                Fail(std::string(name) + " died: " + child->Ending());
+                alive = false;
+            }
+        }
+        return alive;
+    }
+
+    void Schedule() {
+        const double warmupS =
+            options.warmupS >= 0 ? options.warmupS : std::clamp(options.seconds / 10, 10.0, 60.0);
+        const std::uint64_t endUs = startUs + static_cast<std::uint64_t>(options.seconds * 1e6);
+        std::uint64_t slotUs = startUs + static_cast<std::uint64_t>(warmupS * 1e6);
+        for (std::uint64_t n = 0; slotUs < endUs; ++n, slotUs += static_cast<std::uint64_t>(options.intervalS * 1e6)) {
+            if (!Idle(slotUs)) return;
+            SampleUsage();
+            CheckPanelCurrent("before event " + std::to_string(n + 1));
+            Inject(static_cast<EventKind>(n % kEventKinds), n);
+        }
+        if (!Idle(endUs)) return;
+        SampleUsage();
+        CheckPanelCurrent("at the end");
+    }
+
+    void SampleUsage() {
+        const std::array<std::pair<pid_t, std::uint64_t>, kProcessRows> pids = {
+            std::pair{program.Pid(), 1ull}, {service.Pid(), serviceRuns}, {sender.Pid(), 1ull}, {getpid(), 1ull}};
+        for (std::size_t i = 0; i < pids.size(); ++i) {
+            const ProcessUsage usage = ReadProcessUsage(pids[i].first);
+            ProcessRow& row = summary.processes[i];
+            row.runs = static_cast<int>(pids[i].second);
+            row.rssKiB.Sample(pids[i].second, usage.rssKiB);
+            row.fds.Sample(pids[i].second, usage.fds);
+        }
+    }
+
+    // The panel shows one of the last few datagrams (polled briefly, since
+    // the observer sees each frame a moment after the program sent it).
+    void CheckPanelCurrent(const std::string& when) {
+        FrameName shown;
+        for (int i = 0; i < kCurrentCheckTries; ++i) {
+            shown = observer.WithChecks([](PanelChecks& c) { return c.last; });
+            if (shown.kind == FrameKind::kProgram && shown.seq + kAllowedRecoveryUpdates >= relay.LastSeq()) return;
+            std::this_thread::sleep_for(milliseconds(10));
+        }
+        Fail("panel not current " + when + ": it shows " +
+             (shown.kind == FrameKind::kProgram ? "datagram " + std::to_string(shown.seq) : std::string("no datagram")) +
+             ", the last forwarded is " + std::to_string(relay.LastSeq()));
+    }
+
+    void ExpectRecoveryNow() {
+        observer.WithChecks([&](PanelChecks& c) { c.ExpectRecovery(relay.LastSeq() + 1, NowUs()); });
+    }
+
+    void Inject(EventKind kind, std::uint64_t n) {
+        EventTally& tally = summary.events[kind];
+        ++tally.injected;
+        bool faultRemoved = false;
+        switch (kind) {
+            case kServiceRestart: faultRemoved = RestartService(n); break;
+            case kUnplug: faultRemoved = UnplugAndPlug(); break;
+            case kBurst: faultRemoved = SendBurst(n); break;
+            case kPriorityVisit: faultRemoved = VisitWithPriority(); break;
+            case kEventKinds: break;
+        }
+        if (!faultRemoved) return;
+        std::optional<Recovery> recovery;
+        WaitFor([&] { return (recovery = observer.WithChecks([](PanelChecks& c) { return c.TakeRecovery(); })).has_value(); },
+                kRecoveryTimeoutMs);
+        if (!recovery) {
+            observer.WithChecks([](PanelChecks& c) { c.AbandonRecovery(); });
+            Fail(std::string(kEventNames[kind]) + ": no current frame within 5 s");
+            return;
+        }
+        ++tally.recovered;
+        tally.worstMs = std::max(tally.worstMs, recovery->ms);
+        tally.worstUpdates = std::max(tally.worstUpdates, recovery->updates);
+        if (recovery->updates > kAllowedRecoveryUpdates) {
+            Fail(std::string(kEventNames[kind]) + ": current values only after " + std::to_string(recovery->updates) +
+                 " updates");
+        }
+    }
+
+    // Alternately SIGKILL (a crash) and SIGTERM (an orderly stop).
+    bool RestartService(std::uint64_t n) {
+        service.Stop((n / kEventKinds) % 2 == 0 ? SIGKILL : SIGTERM);
+        std::this_thread::sleep_for(milliseconds(kFaultHoldMs));
+        if (!StartService()) {
+            Fail("the display service did not come back");
+            return false;
+        }
+        ExpectRecoveryNow();
+        return true;
+    }
+
+    bool UnplugAndPlug() {
+        if (RunCommand({options.displayTool, "unplug"}, folder / "cli.log", kCommandTimeoutMs) != 0) {
+            Fail("vareko-display unplug failed");
+            return false;
+        }
+        std::this_thread::sleep_for(milliseconds(kFaultHoldMs));
+        if (RunCommand({options.displayTool, "plug"}, folder / "cli.log", kCommandTimeoutMs) != 0) {
+            Fail("vareko-display plug failed");
+            return false;
+        }
+        ExpectRecoveryNow();
+        return true;
+    }
+
+    bool SendBurst(std::uint64_t n) {
+        std::vector<std::string> burst = BadBurst(n);
+        summary.badDatagrams += burst.size();
+        std::atomic<bool> sent{false};
+        relay.RequestBurst(std::move(burst), [&](std::uint64_t nextSeq) {
+            observer.WithChecks([&](PanelChecks& c) { c.ExpectRecovery(nextSeq, NowUs()); });
+            sent = true;
+        });
+        if (!WaitFor([&] { return sent.load(); }, kRecoveryTimeoutMs)) {
+            // The relay has not forwarded anything: the sender has stopped.
+            relay.RequestBurst({}, nullptr);
+            Fail("the burst was never sent");
+            return false;
+        }
+        return true;
+    }
+
+    bool VisitWithPriority() {
+        observer.WithChecks([](PanelChecks& c) { c.BeginPriorityClient(); });
+        if (const std::string e = priorityClient.Arrive(); !e.empty()) {
+            observer.WithChecks([](PanelChecks& c) { return c.EndPriorityClient(); });
+            Fail("priority client: " + e);
+            return false;
+        }
+        const std::uint64_t leaveUs = NowUs() + kPriorityClientStayMs * 1000ull;
+        while (NowUs() < leaveUs) {
+            if (const link::LinkResult r = priorityClient.ShowFrame(kPriorityClientPriority); r != link::kLinkOk) {
+                Fail("priority client: update returned " + std::to_string(r));
+                break;
+            }
+            std::this_thread::sleep_for(milliseconds(kPriorityClientFrameMs));
+        }
+        if (!observer.WithChecks([](PanelChecks& c) { return c.EndPriorityClient(); })) {
+            Fail("the higher-priority client's frame was never shown");
+        }
+        priorityClient.Leave();
+        ExpectRecoveryNow();
+        return true;
+    }
+
+    void Teardown() {
+        sender.Stop(SIGTERM);
+        if (program.Pid() > 0 && !program.Running()) Fail("vareko died: " + program.Ending());
+        program.Stop(SIGTERM);
+        priorityClient.Leave();
+        relay.Stop();
+        service.Stop(SIGTERM);
+        observer.Stop();
+        observer.WithChecks([&](PanelChecks& c) {
+            summary.frames = c.frames;
+            summary.unknownFrames = c.unknownFrames;
+            summary.framesGoingBack = c.framesGoingBack;
+            summary.programOverPriorityClient = c.programOverPriorityClient;
+        });
+        summary.datagrams = relay.LastSeq();
+        summary.seconds = static_cast<double>(NowUs() - startUs) / 1e6;
+    }
+
+    SoakOptions options;
+    std::filesystem::path folder;
+    std::string socketPath;
+    PanelObserver observer;
+    DatagramRelay relay;
+    ChildProcess service;
+    ChildProcess program;
+    ChildProcess sender;
+    PriorityClient priorityClient;
+    std::uint64_t serviceRuns = 0;
+    std::uint64_t startUs = 0;
+    SoakSummary summary;
+};
+
+}  // namespace
+
+int RunSoak(const SoakOptions& options) {
+    struct sigaction action{};
+    action.sa_handler = OnInterrupt;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    return Run(options).Execute();
+}
+
+}  // namespace vareko::soak
