@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstddef>
+#include <iterator>
 #include <span>
 #include <string_view>
 #include <type_traits>
@@ -63,7 +64,10 @@ static_assert(std::is_standard_layout_v<TelemetrySample>);
 static_assert(sizeof(TelemetrySample) == 38 * sizeof(float) + 4 + 8 + 20);
 
 // Every datagram begins with this text; a datagram without it changes nothing.
-inline constexpr std::string_view kTelemetryPrefix = "src=export.lua;";
+// The view points into a named array so that every unit sees one object (a
+// view of a literal would point at a different copy in each unit).
+inline constexpr char kTelemetryPrefixText[] = "src=export.lua;";
+inline constexpr std::string_view kTelemetryPrefix{kTelemetryPrefixText, std::size(kTelemetryPrefixText) - 1};
 
 // The UDP port the simulator's export script sends to.
 inline constexpr unsigned short kTelemetryPort = 6060;
