@@ -34,7 +34,11 @@ struct RunningService {
         dir = mkdtemp(pattern);
         path = dir + "/display.sock";
         setenv("VAREKO_DISPLAY_SOCKET", path.c_str(), 1);
-        service = std::make_unique<DisplayService>(ServiceOptions{path, kHttpDisabled});
+        ServiceOptions options;
+        options.socketPath = path;
+        options.httpPort = kHttpDisabled;
+        options.tcpPort = kTcpDisabled;
+        service = std::make_unique<DisplayService>(options);
         ok = service->Start().empty();
         if (ok) thread = std::thread([this] { service->Run(); });
     }

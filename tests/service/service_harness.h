@@ -22,6 +22,7 @@
 #include "tools/display-service/display_service.h"
 #include "tools/display-service/message_codec.h"
 #include "tools/display-service/service_socket.h"
+#include "tools/display-service/token_path.h"
 
 namespace vareko::displayservice::testing {
 
@@ -44,6 +45,7 @@ public:
         dir_ = mkdtemp(pattern);
         socketPath_ = dir_ + "/display.sock";
         setenv("VAREKO_DISPLAY_SOCKET", socketPath_.c_str(), 1);
+        unsetenv(kTokenFileVariable);  // the token file goes beside the socket
     }
     ~TempSocketDir() {
         std::error_code ignored;
@@ -59,12 +61,17 @@ private:
 
 class ServiceRunner {
 public:
-    explicit ServiceRunner(std::string socketPath, int httpPort = kHttpDisabled)
-        : socketPath_(std::move(socketPath)), httpPort_(httpPort) {}
+    explicit ServiceRunner(std::string socketPath, int httpPort = kHttpDisabled) {
+        options_.socketPath = std::move(socketPath);
+        options_.httpPort = httpPort;
+    }
     ~ServiceRunner() { Stop(); }
 
+    // Settings for the next Start.
+    ServiceOptions& Options() { return options_; }
+
     std::string Start() {
-        service_ = std::make_unique<DisplayService>(ServiceOptions{socketPath_, httpPort_});
+        service_ = std::make_unique<DisplayService>(options_);
         std::string error = service_->Start();
         if (!error.empty()) {
             service_.reset();
@@ -80,10 +87,11 @@ public:
         service_.reset();
     }
     int HttpPort() const { return service_ ? service_->HttpPort() : kHttpDisabled; }
+    int TcpPort() const { return service_ ? service_->TcpPort() : kTcpDisabled; }
+    std::string TokenPath() const { return service_ ? service_->TokenPath() : std::string(); }
 
 private:
-    std::string socketPath_;
-    int httpPort_;
+    ServiceOptions options_;
     std::unique_ptr<DisplayService> service_;
     std::thread thread_;
 };

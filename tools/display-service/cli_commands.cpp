@@ -71,15 +71,22 @@ int RunButton(const Arguments& args, bool down, const char* usage) {
 }  // namespace
 
 int RunServe(const Arguments& args) {
+    constexpr const char* kUsage = "serve [--http-port N | --no-http] [--tcp-port N | --no-tcp] [--token-file PATH]";
     ServiceOptions options;
     for (std::size_t i = 0; i < args.size(); ++i) {
+        const bool hasValue = i + 1 < args.size();
         if (args[i] == "--no-http") {
             options.httpPort = kHttpDisabled;
-        } else if (args[i] == "--http-port" && i + 1 < args.size() &&
-                   ParseInt(args[i + 1], 0, 65535, options.httpPort)) {
+        } else if (args[i] == "--no-tcp") {
+            options.tcpPort = kTcpDisabled;
+        } else if (args[i] == "--http-port" && hasValue && ParseInt(args[i + 1], 0, 65535, options.httpPort)) {
             ++i;
+        } else if (args[i] == "--tcp-port" && hasValue && ParseInt(args[i + 1], 0, 65535, options.tcpPort)) {
+            ++i;
+        } else if (args[i] == "--token-file" && hasValue && !args[i + 1].empty()) {
+            options.tokenPath = args[++i];
         } else {
-            return Usage("serve [--http-port N | --no-http]");
+            return Usage(kUsage);
         }
     }
     DisplayService service(options);
@@ -94,6 +101,10 @@ int RunServe(const Arguments& args) {
     std::printf("vareko-display: socket %s\n", service.SocketPath().c_str());
     if (service.HttpPort() != kHttpDisabled) {
         std::printf("vareko-display: viewer http://127.0.0.1:%d/\n", service.HttpPort());
+    }
+    if (service.TcpPort() != kTcpDisabled) {
+        std::printf("vareko-display: tcp 127.0.0.1:%d, token file %s\n", service.TcpPort(),
+                    service.TokenPath().c_str());
     }
     std::fflush(stdout);
     service.Run();

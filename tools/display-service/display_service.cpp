@@ -18,6 +18,8 @@
 #include "tools/display-service/arbitration.h"
 #include "tools/display-service/http_viewer.h"
 #include "tools/display-service/service_socket.h"
+#include "tools/display-service/token_path.h"
+#include "tools/display-service/token_writer.h"
 
 namespace vareko::displayservice {
 namespace {
@@ -66,6 +68,10 @@ DisplayService::~DisplayService() {
         close(listenFd_);
         unlink(socketPath_.c_str());
     }
+    if (tcpFd_ >= 0) {
+        close(tcpFd_);
+        unlink(tokenPath_.c_str());
+    }
     if (epollFd_ >= 0) close(epollFd_);
     if (wakeFd_ >= 0) close(wakeFd_);
 }
@@ -84,6 +90,9 @@ std::string DisplayService::Start() {
     epoll_event wakeEvent{EPOLLIN, {.fd = wakeFd_}};
     epoll_ctl(epollFd_, EPOLL_CTL_ADD, listenFd_, &listenEvent);
     epoll_ctl(epollFd_, EPOLL_CTL_ADD, wakeFd_, &wakeEvent);
+    if (options_.tcpPort != kTcpDisabled) {
+        if (std::string tcpError = StartTcp(); !tcpError.empty()) return tcpError;
+    }
     if (options_.httpPort != kHttpDisabled) {
         viewer_ = std::make_unique<HttpViewer>(viewerState_);
         if (std::string viewerError = viewer_->Start(options_.httpPort); !viewerError.empty()) {
@@ -94,6 +103,28 @@ std::string DisplayService::Start() {
     }
     rateWindowStart_ = std::chrono::steady_clock::now();
     PublishToViewers();
+    return {};
+}
+
+std::string DisplayService::StartTcp() {
+    std::string error;
+    int port = 0;
+    const int fd = ListenOnLoopback(options_.tcpPort, port, error);
+    if (fd < 0) return error;
+    std::string token;
+    tokenPath_ = options_.tokenPath.empty() ? TokenPathForSocket(socketPath_) : options_.tokenPath;
+    if (error = NewToken(token); error.empty()) {
+        error = WriteTokenFile(tokenPath_, TokenFile{static_cast<std::uint16_t>(port), token});
+    }
+    if (!error.empty()) {
+        close(fd);
+        return error;
+    }
+    tcpFd_ = fd;
+    tcpPort_ = port;
+    token_ = std::move(token);
+    epoll_event event{EPOLLIN, {.fd = tcpFd_}};
+    epoll_ctl(epollFd_, EPOLL_CTL_ADD, tcpFd_, &event);
     return {};
 }
 
@@ -111,7 +142,9 @@ void DisplayService::Run() {
         for (int i = 0; i < n; ++i) {
             const int fd = events[i].data.fd;
             if (fd == listenFd_) {
-                Accept();
+                AcceptUnix();
+            } else if (fd == tcpFd_) {
+                AcceptTcp();
             } else if (fd == wakeFd_) {
                 std::uint64_t count;
                 [[maybe_unused]] const ssize_t r = read(wakeFd_, &count, sizeof count);
@@ -122,6 +155,7 @@ void DisplayService::Run() {
                 if ((events[i].events & (EPOLLIN | EPOLLHUP | EPOLLERR)) != 0) ReadFrom(c);
             }
         }
+        CloseSilentStreams();
         Sweep();
         Housekeeping();
         if (pictureDirty_ || clientsDirty_) PublishToViewers();
@@ -134,7 +168,7 @@ void DisplayService::Run() {
     clients_.clear();
 }
 
-void DisplayService::Accept() {
+void DisplayService::AcceptUnix() {
     for (;;) {
         const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
         if (fd < 0) return;
@@ -146,17 +180,93 @@ void DisplayService::Accept() {
             close(fd);
             continue;
         }
-        auto client = std::make_unique<Client>();
-        client->id = nextClientId_++;
-        client->fd = fd;
-        client->pid = pid;
-        epoll_event event{EPOLLIN, {.fd = fd}};
-        epoll_ctl(epollFd_, EPOLL_CTL_ADD, fd, &event);
-        clients_.emplace(fd, std::move(client));
+        AddClient(fd, pid, false);
     }
 }
 
+void DisplayService::AcceptTcp() {
+    for (;;) {
+        // Any local user can connect to a loopback port; only the token,
+        // readable by this user alone, lets a client go further.
+        const int fd = accept4(tcpFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) return;
+        SetNoDelay(fd);
+        AddClient(fd, 0, true);
+    }
+}
+
+void DisplayService::AddClient(int fd, long pid, bool stream) {
+    auto client = std::make_unique<Client>();
+    client->id = nextClientId_++;
+    client->fd = fd;
+    client->pid = pid;
+    if (stream) {
+        client->inbound = std::make_unique<MessageStream>(kMaxClientMessageBytes);
+        client->tokenChecked = false;
+        client->acceptedAt = std::chrono::steady_clock::now();
+    }
+    epoll_event event{EPOLLIN, {.fd = fd}};
+    epoll_ctl(epollFd_, EPOLL_CTL_ADD, fd, &event);
+    clients_.emplace(fd, std::move(client));
+}
+
 void DisplayService::ReadFrom(Client& c) {
+    if (c.inbound) {
+        ReadStream(c);
+    } else {
+        ReadPackets(c);
+    }
+}
+
+void DisplayService::ReadStream(Client& c) {
+    for (int i = 0; i < kMessagesPerWakeup && !c.closing; ++i) {
+        const std::span<std::uint8_t> room = c.inbound->FreeSpace();
+        const ssize_t n = recv(c.fd, room.data(), room.size(), MSG_DONTWAIT);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
+        if (n <= 0) {
+            CloseClient(c);
+            return;
+        }
+        c.inbound->Commit(static_cast<std::size_t>(n));
+        if (!HandleBuffered(c)) return;
+    }
+}
+
+bool DisplayService::HandleBuffered(Client& c) {
+    std::span<const std::uint8_t> bytes;
+    if (!c.tokenChecked) {
+        if (!c.inbound->TakeRaw(kTokenTextBytes, bytes)) return true;
+        if (!TokensMatch(bytes, token_)) {
+            CloseClient(c);
+            return false;
+        }
+        c.tokenChecked = true;
+    }
+    for (;;) {
+        switch (c.inbound->Take(bytes)) {
+            case MessageStream::Next::kIncomplete: return true;
+            case MessageStream::Next::kTooLong: CloseClient(c); return false;
+            case MessageStream::Next::kMessage: break;
+        }
+        ClientMessage message;
+        if (DecodeClientMessage(bytes, message) != DecodeStatus::kOk) {
+            CloseClient(c);
+            return false;
+        }
+        Handle(c, message);
+        if (c.closing) return false;
+    }
+}
+
+void DisplayService::CloseSilentStreams() {
+    const auto now = std::chrono::steady_clock::now();
+    for (auto& [fd, c] : clients_) {
+        if (!c->tokenChecked && now - c->acceptedAt > std::chrono::milliseconds(options_.tokenWaitMs)) CloseClient(*c);
+    }
+}
+
+void DisplayService::ReadPackets(Client& c) {
     // One byte more than the largest valid message, so that an oversized one
     // is seen as such even without MSG_TRUNC.
     static std::uint8_t buffer[kMaxClientMessageBytes + 1];
@@ -373,13 +483,18 @@ void DisplayService::SendBytes(Client& c, std::vector<std::uint8_t> bytes) {
 void DisplayService::Flush(Client& c) {
     while (!c.closing && !c.outQueue.empty()) {
         const auto& bytes = c.outQueue.front();
-        const ssize_t n = send(c.fd, bytes.data(), bytes.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
+        const ssize_t n =
+            send(c.fd, bytes.data() + c.outOffset, bytes.size() - c.outOffset, MSG_DONTWAIT | MSG_NOSIGNAL);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == ENOBUFS)) break;
         if (n < 0) {
             CloseClient(c);
             return;
         }
+        // A stream socket may take part of a message; the rest goes next time.
+        c.outOffset += static_cast<std::size_t>(n);
+        if (c.outOffset < bytes.size()) continue;
+        c.outOffset = 0;
         c.outQueue.pop_front();
         if (c.outQueue.empty() && c.snapshotPending) {
             c.snapshotPending = false;
@@ -406,6 +521,7 @@ void DisplayService::CloseClient(Client& c) {
     if (c.closing) return;
     c.closing = true;
     c.outQueue.clear();
+    c.outOffset = 0;
     epoll_ctl(epollFd_, EPOLL_CTL_DEL, c.fd, nullptr);
 }
 
@@ -494,13 +610,21 @@ std::string DisplayService::StatusText() const {
     } else {
         text += "viewer: off\n";
     }
+    if (tcpPort_ != kTcpDisabled) {
+        std::snprintf(line, sizeof line, "tcp: 127.0.0.1:%d, token file ", tcpPort_);
+        text += line + tokenPath_ + "\n";
+    } else {
+        text += "tcp: off\n";
+    }
     std::snprintf(line, sizeof line, "device: %s, buttons 0x%X, shown client %u\n",
                   plugged_ ? "plugged" : "unplugged", buttons_, shownClientId_);
     text += line;
     for (const auto& [fd, c] : clients_) {
         if (!c->greeted || c->role != ClientRole::kApplication || c->closing) continue;
-        std::snprintf(line, sizeof line, "client %u: pid %ld, priority %u, %.1f fps, device %s%s, name \"",
-                      c->id, c->pid, c->priority, c->framesPerSecond, c->deviceOpen ? "open" : "closed",
+        // The kernel names the process behind a Unix socket only.
+        const std::string peer = c->inbound ? std::string("tcp") : "pid " + std::to_string(c->pid);
+        std::snprintf(line, sizeof line, "client %u: %s, priority %u, %.1f fps, device %s%s, name \"", c->id, peer.c_str(),
+                      c->priority, c->framesPerSecond, c->deviceOpen ? "open" : "closed",
                       c->id == shownClientId_ ? ", shown" : "");
         text += line;
         text += c->name + "\"\n";

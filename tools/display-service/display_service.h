@@ -1,5 +1,7 @@
 // The display service: one virtual 160 x 43 device with four soft buttons,
-// shared by any number of clients over the Unix socket. A single-threaded
+// shared by any number of clients over the Unix socket and, for clients that
+// have none (the Windows library under Wine), over loopback TCP after a
+// token from the per-user token file. A single-threaded
 // epoll loop owns all device and client state; the optional HTTP viewer runs
 // on its own threads and only sees what the loop publishes through
 // ViewerState. POSIX, Linux epoll/eventfd.
@@ -16,6 +18,7 @@
 #include <vector>
 
 #include "tools/display-service/message_codec.h"
+#include "tools/display-service/message_stream.h"
 #include "tools/display-service/viewer_state.h"
 
 namespace vareko::displayservice {
@@ -24,10 +27,15 @@ class HttpViewer;
 
 constexpr int kDefaultHttpPort = 8643;
 constexpr int kHttpDisabled = -1;
+constexpr int kTcpDisabled = -1;
+constexpr int kDefaultTokenWaitMs = 2000;
 
 struct ServiceOptions {
     std::string socketPath;           // empty: ResolveSocketPath()
     int httpPort = kDefaultHttpPort;  // 0: any free port; kHttpDisabled: no viewer
+    int tcpPort = 0;                  // loopback TCP; 0: any free port; kTcpDisabled: none
+    std::string tokenPath;            // empty: TokenPathForSocket(socket path)
+    int tokenWaitMs = kDefaultTokenWaitMs;  // a TCP client without its token by then is closed
 };
 
 class DisplayService {
@@ -46,6 +54,8 @@ public:
 
     const std::string& SocketPath() const { return socketPath_; }
     int HttpPort() const { return httpPort_; }
+    int TcpPort() const { return tcpPort_; }
+    const std::string& TokenPath() const { return tokenPath_; }
 
 private:
     static constexpr std::size_t kMaxQueuedMessages = 512;
@@ -54,7 +64,11 @@ private:
     struct Client {
         std::uint32_t id = 0;
         int fd = -1;
-        long pid = 0;
+        long pid = 0;                   // 0 for TCP clients: the kernel cannot tell
+        std::unique_ptr<MessageStream> inbound;  // TCP only: bytes to messages
+        bool tokenChecked = true;       // false until a TCP client presented the token
+        std::chrono::steady_clock::time_point acceptedAt;
+        std::size_t outOffset = 0;      // bytes of outQueue.front() already sent
         bool greeted = false;
         ClientRole role = ClientRole::kApplication;
         std::string name;
@@ -77,8 +91,18 @@ private:
         double framesPerSecond = 0;
     };
 
-    void Accept();
+    // Listens on loopback TCP and writes the token file.
+    std::string StartTcp();
+    void AcceptUnix();
+    void AcceptTcp();
+    void AddClient(int fd, long pid, bool stream);
     void ReadFrom(Client& c);
+    void ReadPackets(Client& c);
+    void ReadStream(Client& c);
+    // Acts on every whole message buffered from a TCP client; false once the
+    // client is being closed.
+    bool HandleBuffered(Client& c);
+    void CloseSilentStreams();
     void Handle(Client& c, const ClientMessage& message);
     void OnHello(Client& c, const HelloMessage& m);
     void OnOpen(Client& c, const OpenMessage& m);
@@ -112,6 +136,10 @@ private:
     ServiceOptions options_;
     std::string socketPath_;
     int listenFd_ = -1;
+    int tcpFd_ = -1;
+    int tcpPort_ = kTcpDisabled;
+    std::string tokenPath_;
+    std::string token_;
     int epollFd_ = -1;
     int wakeFd_ = -1;
     int httpPort_ = kHttpDisabled;

@@ -11,7 +11,8 @@ namespace {
 using namespace vareko::displayservice;
 
 constexpr CliCommand kCommands[] = {
-    {"serve", "serve [--http-port N | --no-http]   run the display service", RunServe},
+    {"serve", "serve [--http-port N | --no-http] [--tcp-port N | --no-tcp] [--token-file PATH]\n"
+              "                                       run the display service", RunServe},
     {"view", "view                                 terminal view (keys 1-4, u, q)", RunView},
     {"snapshot", "snapshot FILE.png [--scale N]        save the panel as PNG", RunSnapshot},
     {"press", "press N                              press soft button N (1-4)", RunPress},
@@ -26,7 +27,9 @@ int Help(FILE* out) {
     std::fprintf(out, "usage: vareko-display COMMAND [ARGS]\n\n");
     for (const CliCommand& c : kCommands) std::fprintf(out, "  %s\n", c.usage);
     std::fprintf(out, "\nsocket: $VAREKO_DISPLAY_SOCKET, else $XDG_RUNTIME_DIR/vareko/display.sock,\n"
-                      "        else /tmp/vareko-<uid>/display.sock\n");
+                      "        else /tmp/vareko-<uid>/display.sock\n"
+                      "token file (loopback TCP clients): $VAREKO_DISPLAY_TOKEN, else display.token\n"
+                      "        beside the socket\n");
     return out == stdout ? 0 : 2;
 }
 

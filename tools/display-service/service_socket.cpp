@@ -2,9 +2,12 @@
 #include "tools/display-service/service_socket.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
 #include <sys/un.h>
@@ -107,6 +110,34 @@ int ListenOnSocket(const std::string& path, std::string& error) {
         return -1;
     }
     return fd;
+}
+
+int ListenOnLoopback(int port, int& boundPort, std::string& error) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    if (fd < 0) {
+        error = std::string("socket: ") + std::strerror(errno);
+        return -1;
+    }
+    const int one = 1;
+    setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t size = sizeof address;
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0 || listen(fd, 16) != 0 ||
+        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &size) != 0) {
+        error = "cannot listen on 127.0.0.1:" + std::to_string(port) + ": " + std::strerror(errno);
+        close(fd);
+        return -1;
+    }
+    boundPort = ntohs(address.sin_port);
+    return fd;
+}
+
+void SetNoDelay(int fd) {
+    const int one = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
 }
 
 bool PeerCredentials(int fd, long& uid, long& pid) {

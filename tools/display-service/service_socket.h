@@ -1,7 +1,8 @@
 // Where the display service listens and how both ends open their sockets:
 // $VAREKO_DISPLAY_SOCKET, else $XDG_RUNTIME_DIR/vareko/display.sock, else
 // /tmp/vareko-<uid>/display.sock. The socket is a Unix-domain SOCK_SEQPACKET
-// socket, so each message arrives whole or not at all. POSIX only.
+// socket, so each message arrives whole or not at all. The service also
+// listens on loopback TCP for clients that have no Unix socket. POSIX only.
 #pragma once
 
 #include <string>
@@ -24,6 +25,14 @@ std::string PrepareSocketDirectory(const std::string& socketPath, bool isDefault
 // service answers on is replaced; a live one is an error. Returns the
 // descriptor or -1 with `error` set.
 int ListenOnSocket(const std::string& path, std::string& error);
+
+// Listens on 127.0.0.1 TCP (non-blocking, close-on-exec); port 0 picks a
+// free one. Returns the descriptor and the bound port, or -1 with `error`.
+int ListenOnLoopback(int port, int& boundPort, std::string& error);
+
+// Turns off Nagle's delay on a TCP socket: frames and replies are single
+// writes that must leave at once.
+void SetNoDelay(int fd);
 
 // The peer's user and process id from SO_PEERCRED; false when unreadable.
 bool PeerCredentials(int fd, long& uid, long& pid);

@@ -1,0 +1,10 @@
+// Linux clients find the token file beside the service's socket, or where
+// $VAREKO_DISPLAY_TOKEN says.
+#include "tools/display-service/service_socket.h"
+#include "tools/display-service/token_path.h"
+
+namespace vareko::displayservice {
+
+std::string ResolveTokenPath() { return TokenPathForSocket(ResolveSocketPath()); }
+
+}  // namespace vareko::displayservice
