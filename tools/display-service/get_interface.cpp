@@ -37,7 +37,8 @@ constexpr link::InterfaceTable kTable = {
 
 }  // namespace
 
-extern "C" __attribute__((visibility("default"))) const vareko::link::InterfaceTable* GetInterface(
+// VAREKO_LINK_EXPORT is the platform's export attribute, set by the build.
+extern "C" VAREKO_LINK_EXPORT const vareko::link::InterfaceTable* GetInterface(
     std::uint32_t version) {
     return version == vareko::link::kInterfaceVersion ? &kTable : nullptr;
 }

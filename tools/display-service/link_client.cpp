@@ -1,20 +1,14 @@
-// Connection table and entry behaviour of the device library. All sockets are
-// non-blocking; the service pushes device state and button words, which are
+// Connection table and entry behaviour of the device library. Transports
+// never block; the service pushes device state and button words, which are
 // drained at each call, so LinkUpdate and LinkReadButtons never wait.
 #include "tools/display-service/link_client.h"
 
 #include <algorithm>
 #include <bit>
-#include <cerrno>
 #include <chrono>
 #include <cstring>
-#include <poll.h>
-#include <sys/socket.h>
-#include <sys/uio.h>
-#include <unistd.h>
 
 #include "tools/display-service/message_codec.h"
-#include "tools/display-service/service_socket.h"
 
 namespace vareko::displayservice {
 namespace {
@@ -73,29 +67,6 @@ int MillisecondsLeft(std::chrono::steady_clock::time_point deadline) {
     return static_cast<int>(std::max<long long>(0, left.count()));
 }
 
-enum class Receive { kMessage, kNothing, kGone };
-
-// One message, without waiting. Oversized or malformed input counts as gone:
-// the service never sends either, so the connection cannot be trusted.
-Receive ReceiveOne(int fd, ServiceMessage& message) {
-    static std::uint8_t buffer[kMaxServiceMessageBytes];
-    for (;;) {
-        iovec part{buffer, sizeof buffer};
-        msghdr header{};
-        header.msg_iov = &part;
-        header.msg_iovlen = 1;
-        const ssize_t n = recvmsg(fd, &header, MSG_DONTWAIT);
-        if (n > 0) {
-            if ((header.msg_flags & MSG_TRUNC) != 0) return Receive::kGone;
-            const auto status = DecodeServiceMessage({buffer, static_cast<std::size_t>(n)}, message);
-            return status == DecodeStatus::kOk ? Receive::kMessage : Receive::kGone;
-        }
-        if (n == 0) return Receive::kGone;
-        if (errno == EINTR) continue;
-        return (errno == EAGAIN || errno == EWOULDBLOCK) ? Receive::kNothing : Receive::kGone;
-    }
-}
-
 }  // namespace
 
 LinkClient::~LinkClient() { Deinit(); }
@@ -132,21 +103,13 @@ LinkClient::Connection* LinkClient::FindByDevice(link::LinkHandle device) {
     return it == connections_.end() ? nullptr : &*it;
 }
 
-void LinkClient::Drop(Connection& c) {
-    if (c.fd >= 0) close(c.fd);
-    c.fd = -1;
-}
+void LinkClient::Drop(Connection& c) { c.transport.reset(); }
 
 bool LinkClient::SendMessage(Connection& c, const std::vector<std::uint8_t>& bytes) {
-    if (c.fd < 0) return false;
-    for (;;) {
-        const ssize_t n = send(c.fd, bytes.data(), bytes.size(), MSG_DONTWAIT | MSG_NOSIGNAL);
-        if (n == static_cast<ssize_t>(bytes.size())) return true;
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == ENOBUFS)) return true;
-        Drop(c);
-        return false;
-    }
+    if (!c.transport) return false;
+    if (c.transport->Send(bytes)) return true;
+    Drop(c);
+    return false;
 }
 
 void LinkClient::Apply(Connection& c, const ServiceMessage& message) {
@@ -164,10 +127,10 @@ void LinkClient::Apply(Connection& c, const ServiceMessage& message) {
 }
 
 bool LinkClient::Drain(Connection& c) {
-    if (c.fd < 0) return false;
+    if (!c.transport) return false;
     ServiceMessage message;
     for (;;) {
-        switch (ReceiveOne(c.fd, message)) {
+        switch (c.transport->ReceiveOne(message)) {
             case Receive::kMessage: Apply(c, message); break;
             case Receive::kNothing: return true;
             case Receive::kGone: Drop(c); return false;
@@ -180,8 +143,8 @@ bool LinkClient::Await(Connection& c, Accept accept) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kReplyWaitMs);
     ServiceMessage message;
     for (;;) {
-        if (c.fd < 0) return false;
-        switch (ReceiveOne(c.fd, message)) {
+        if (!c.transport) return false;
+        switch (c.transport->ReceiveOne(message)) {
             case Receive::kMessage:
                 if (accept(message)) return true;
                 Apply(c, message);
@@ -191,18 +154,16 @@ bool LinkClient::Await(Connection& c, Accept accept) {
         }
         const int left = MillisecondsLeft(deadline);
         if (left == 0) return false;
-        pollfd p{c.fd, POLLIN, 0};
-        if (poll(&p, 1, left) < 0 && errno != EINTR) return false;
+        c.transport->WaitReadable(left);
     }
 }
 
 LinkResult LinkClient::Connect(link::ConnectionRecord* record) {
     if (record == nullptr) return kErrorInvalidParameter;
     if (!initialized_) return link::kLinkNotActive;
-    const int fd = ConnectToService(ResolveSocketPath());
-    if (fd < 0) return link::kLinkServerUnavailable;
     Connection c;
-    c.fd = fd;
+    c.transport = connect_();
+    if (!c.transport) return link::kLinkServerUnavailable;
     HelloMessage hello;
     hello.role = ClientRole::kApplication;
     hello.connectFlag1 = record->connectFlag1;
@@ -266,7 +227,7 @@ LinkResult LinkClient::Open(link::OpenRecord* record) {
         result = reply->result;
         return true;
     });
-    if (!replied) return c->fd < 0 ? link::kLinkServerUnavailable : kErrorTimeout;
+    if (!replied) return c->transport ? kErrorTimeout : link::kLinkServerUnavailable;
     if (result != link::kLinkOk) return result;
     c->device = NextHandle();
     c->deviceLost = false;
@@ -279,7 +240,7 @@ LinkResult LinkClient::Open(link::OpenRecord* record) {
 LinkResult LinkClient::Close(link::LinkHandle device) {
     Connection* c = FindByDevice(device);
     if (c == nullptr) return kErrorInvalidHandle;
-    if (c->fd >= 0) SendMessage(*c, EncodeClientMessage(CloseMessage{}));
+    if (c->transport) SendMessage(*c, EncodeClientMessage(CloseMessage{}));
     c->device = link::kNoHandle;
     c->deviceLost = false;
     c->buttons = 0;
@@ -311,22 +272,10 @@ LinkResult LinkClient::Update(link::LinkHandle device, const DeviceBitmap* bitma
     if (c == nullptr) return kErrorInvalidHandle;
     if (const LinkResult r = DeviceStatus(*c); r != link::kLinkOk) return r;
     if (bitmap == nullptr || bitmap->format != kDeviceBitmapFormat) return kErrorInvalidParameter;
-    std::uint8_t prefix[12];
-    WriteFramePrefix(prefix, priority);
-    iovec parts[2] = {{prefix, sizeof prefix}, {const_cast<DeviceBitmap*>(bitmap), sizeof(DeviceBitmap)}};
-    msghdr header{};
-    header.msg_iov = parts;
-    header.msg_iovlen = 2;
-    for (;;) {
-        const ssize_t n = sendmsg(c->fd, &header, MSG_DONTWAIT | MSG_NOSIGNAL);
-        if (n >= 0) return link::kLinkOk;
-        if (errno == EINTR) continue;
-        // A full socket buffer means the service is behind: this frame is
-        // dropped, the next one replaces it. It is not a failure.
-        if (errno == EAGAIN || errno == EWOULDBLOCK || errno == ENOBUFS) return link::kLinkOk;
-        Drop(*c);
-        return link::kLinkServerUnavailable;
-    }
+    // A busy link drops this frame and the next one replaces it: not a failure.
+    if (c->transport->SendFrame(priority, *bitmap)) return link::kLinkOk;
+    Drop(*c);
+    return link::kLinkServerUnavailable;
 }
 
 LinkResult LinkClient::SetDeviceFlag(link::LinkHandle device, std::uint32_t flag) {

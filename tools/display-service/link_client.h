@@ -1,16 +1,19 @@
 // The device library's connection table: one entry per LinkConnect, holding
-// the socket to the display service and the state the service pushed (device
-// plugged, button words). Per-frame calls drain pushed messages without
-// blocking and send with one non-blocking call; only connect and open wait,
-// and never longer than kReplyWaitMs. No threads, no callbacks. POSIX only.
+// the transport to the display service and the state the service pushed
+// (device plugged, button words). Per-frame calls drain pushed messages
+// without blocking and send with one non-blocking call; only connect and open
+// wait, and never longer than kReplyWaitMs. No threads, no callbacks. The
+// protocol is here; sockets are in the transport (link_transport.h).
 #pragma once
 
 #include <cstdint>
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "display/devicelink/link_interface.h"
+#include "tools/display-service/link_transport.h"
 #include "tools/display-service/message_codec.h"
 
 namespace vareko::displayservice {
@@ -24,7 +27,7 @@ constexpr std::uint32_t kErrorTimeout = 1460;          // ERROR_TIMEOUT
 
 class LinkClient {
 public:
-    LinkClient() = default;
+    explicit LinkClient(TransportFactory connect = ConnectDefaultTransport) : connect_(connect) {}
     ~LinkClient();
     LinkClient(const LinkClient&) = delete;
     LinkClient& operator=(const LinkClient&) = delete;
@@ -43,7 +46,7 @@ public:
 private:
     struct Connection {
         link::LinkHandle handle = link::kNoHandle;
-        int fd = -1;               // -1 once the service went away
+        std::unique_ptr<LinkTransport> transport;  // null once the service went away
         bool plugged = false;
         link::LinkHandle device = link::kNoHandle;
         bool deviceLost = false;   // the device was unplugged under an open handle
@@ -66,6 +69,7 @@ private:
     bool SendMessage(Connection& c, const std::vector<std::uint8_t>& bytes);
     link::LinkResult DeviceStatus(Connection& c);
 
+    TransportFactory connect_;
     bool initialized_ = false;
     std::vector<Connection> connections_;
     link::LinkHandle lastHandle_ = 0;

@@ -1,0 +1,43 @@
+// The device library's view of its connection to the display service: whole
+// messages in, whole messages out, never blocking except in WaitReadable.
+// LinkClient holds the protocol; a transport holds one platform's socket:
+// the Unix packet socket on Linux, loopback TCP with the token on Windows.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "tools/display-service/message_codec.h"
+#include "toolkit/device_bitmap.h"
+
+namespace vareko::displayservice {
+
+enum class Receive { kMessage, kNothing, kGone };
+
+class LinkTransport {
+public:
+    virtual ~LinkTransport() = default;
+
+    // One whole message if one has arrived, without waiting. Malformed input
+    // counts as gone: the service never sends it, so the link is not trusted.
+    virtual Receive ReceiveOne(ServiceMessage& message) = 0;
+    // Waits up to `timeoutMs` for input; false on timeout.
+    virtual bool WaitReadable(int timeoutMs) = 0;
+    // Sends one encoded message; false once the link is gone.
+    virtual bool Send(std::span<const std::uint8_t> message) = 0;
+    // Sends a Frame straight from the caller's bitmap. A link that cannot take
+    // it now drops it (the next frame replaces it); false once it is gone.
+    virtual bool SendFrame(std::uint32_t priority, const DeviceBitmap& bitmap) = 0;
+};
+
+using TransportFactory = std::unique_ptr<LinkTransport> (*)();
+
+// The platform's way to the service; null when no service answers.
+std::unique_ptr<LinkTransport> ConnectDefaultTransport();
+// The Unix packet socket at ResolveSocketPath() (Linux only).
+std::unique_ptr<LinkTransport> ConnectUnixTransport();
+// Loopback TCP to the port in the token file at ResolveTokenPath(), token first.
+std::unique_ptr<LinkTransport> ConnectTcpTransport();
+
+}  // namespace vareko::displayservice

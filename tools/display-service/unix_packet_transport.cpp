@@ -1,0 +1,84 @@
+// The Linux library's transport: the service's Unix SOCK_SEQPACKET socket, so
+// every send and receive is one whole message. POSIX only.
+#include <cerrno>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/uio.h>
+#include <unistd.h>
+
+#include "tools/display-service/link_transport.h"
+#include "tools/display-service/service_socket.h"
+
+namespace vareko::displayservice {
+namespace {
+
+class UnixPacketTransport final : public LinkTransport {
+public:
+    explicit UnixPacketTransport(int fd) : fd_(fd) {}
+    ~UnixPacketTransport() override { close(fd_); }
+    UnixPacketTransport(const UnixPacketTransport&) = delete;
+    UnixPacketTransport& operator=(const UnixPacketTransport&) = delete;
+
+    Receive ReceiveOne(ServiceMessage& message) override {
+        static std::uint8_t buffer[kMaxServiceMessageBytes];
+        for (;;) {
+            iovec part{buffer, sizeof buffer};
+            msghdr header{};
+            header.msg_iov = &part;
+            header.msg_iovlen = 1;
+            const ssize_t n = recvmsg(fd_, &header, MSG_DONTWAIT);
+            if (n > 0) {
+                if ((header.msg_flags & MSG_TRUNC) != 0) return Receive::kGone;
+                const auto status = DecodeServiceMessage({buffer, static_cast<std::size_t>(n)}, message);
+                return status == DecodeStatus::kOk ? Receive::kMessage : Receive::kGone;
+            }
+            if (n == 0) return Receive::kGone;
+            if (errno == EINTR) continue;
+            return (errno == EAGAIN || errno == EWOULDBLOCK) ? Receive::kNothing : Receive::kGone;
+        }
+    }
+
+    bool WaitReadable(int timeoutMs) override {
+        pollfd p{fd_, POLLIN, 0};
+        return poll(&p, 1, timeoutMs) > 0;
+    }
+
+    bool Send(std::span<const std::uint8_t> message) override {
+        iovec part{const_cast<std::uint8_t*>(message.data()), message.size()};
+        return SendParts(&part, 1);
+    }
+
+    bool SendFrame(std::uint32_t priority, const DeviceBitmap& bitmap) override {
+        std::uint8_t prefix[12];
+        WriteFramePrefix(prefix, priority);
+        iovec parts[2] = {{prefix, sizeof prefix}, {const_cast<DeviceBitmap*>(&bitmap), sizeof bitmap}};
+        return SendParts(parts, 2);
+    }
+
+private:
+    // One packet from several parts, without copying them together.
+    bool SendParts(iovec* parts, std::size_t count) {
+        msghdr header{};
+        header.msg_iov = parts;
+        header.msg_iovlen = count;
+        for (;;) {
+            if (sendmsg(fd_, &header, MSG_DONTWAIT | MSG_NOSIGNAL) >= 0) return true;
+            if (errno == EINTR) continue;
+            // A full socket buffer means the service is behind: the message is
+            // dropped, which for frames is what the library wants.
+            return errno == EAGAIN || errno == EWOULDBLOCK || errno == ENOBUFS;
+        }
+    }
+
+    int fd_;
+};
+
+}  // namespace
+
+std::unique_ptr<LinkTransport> ConnectUnixTransport() {
+    const int fd = ConnectToService(ResolveSocketPath());
+    if (fd < 0) return nullptr;
+    return std::make_unique<UnixPacketTransport>(fd);
+}
+
+}  // namespace vareko::displayservice
