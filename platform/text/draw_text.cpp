@@ -135,8 +135,9 @@ BOOL GetTextExtentPoint32W(HDC hdc, LPCWSTR text, int count, LPSIZE size) {
     DeviceContext* dc = vareko::gdi::LookupDc(hdc);
     if (dc == nullptr || size == nullptr || count < 0 || (text == nullptr && count > 0)) return FALSE;
     const FontFace& face = vareko::text::SelectedFace(*dc);
+    // No text has no size at all, not even a line's height.
     size->cx = count == 0 ? 0 : face.RunWidth(std::wstring_view(text, static_cast<std::size_t>(count)));
-    size->cy = face.Metrics().height;
+    size->cy = count == 0 ? 0 : face.Metrics().height;
     return TRUE;
 }
 

@@ -129,8 +129,11 @@ public:
         LONG em = lfHeight < 0 ? -lfHeight : lfHeight == 0 ? kDefaultEmHeight : 0;
         if (em == 0) em = std::max<LONG>(1, std::lround(lfHeight * upem / (ascentUnits + descentUnits)));
         if (FT_Set_Pixel_Sizes(face_, 0, static_cast<FT_UInt>(em)) != 0) return false;
-        metrics_.ascent = static_cast<LONG>(std::ceil(ascentUnits * em / upem - 0.01));
-        metrics_.descent = static_cast<LONG>(std::ceil(descentUnits * em / upem - 0.01));
+        // Ascent and descent are rounded to the nearest pixel, as the
+        // system's font mapper does; a glyph that reaches beyond them is
+        // drawn all the same (the cell does not clip).
+        metrics_.ascent = static_cast<LONG>(std::lround(ascentUnits * em / upem));
+        metrics_.descent = static_cast<LONG>(std::lround(descentUnits * em / upem));
         metrics_.height = metrics_.ascent + metrics_.descent;
         metrics_.internalLeading = std::max<LONG>(0, metrics_.height - em);
         metrics_.weight = weight;

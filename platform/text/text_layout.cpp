@@ -59,8 +59,7 @@ void BreakParagraph(std::wstring_view text, std::size_t begin, std::size_t end, 
 std::vector<Piece> BreakLines(std::wstring_view text, UINT format, LONG maxWidth,
                               const RunMeasure& measure) {
     std::vector<Piece> pieces;
-    if (text.empty()) return pieces;
-    if (format & DT_SINGLELINE) {
+    if (text.empty() || format & DT_SINGLELINE) {
         pieces.push_back({0, text.size()});
         return pieces;
     }
@@ -86,8 +85,9 @@ std::wstring StripPrefixes(std::wstring_view text) {
     std::wstring out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == L'&') {
-            if (i + 1 < text.size() && text[i + 1] == L'&') {
+        // A '&' with nothing after it marks nothing and stays.
+        if (text[i] == L'&' && i + 1 < text.size()) {
+            if (text[i + 1] == L'&') {
                 out.push_back(L'&');
                 ++i;
             }

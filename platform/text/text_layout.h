@@ -36,7 +36,8 @@ struct TextLayout {
 };
 
 // The text with mnemonic prefixes resolved: "&&" becomes "&", a single "&"
-// is dropped (the underline under the next character is not drawn).
+// is dropped (the underline under the next character is not drawn), except
+// at the very end, where it stays.
 std::wstring StripPrefixes(std::wstring_view text);
 
 // Lays out `text` in `rect` (logical units) with the DT_ flags of `format`:
@@ -53,8 +54,8 @@ std::wstring StripPrefixes(std::wstring_view text);
 // - bounds keeps rect's left and top, with right = left + left margin +
 //   widest line + right margin, bottom = top + lines x line height;
 // - result is the height of the text, or with DT_VCENTER / DT_BOTTOM the
-//   distance from rect.top to the bottom of the text. Empty text has no lines
-//   and height 0.
+//   distance from rect.top to the bottom of the text. Empty text is one
+//   empty line, one line height high.
 TextLayout LayoutText(std::wstring_view text, const RECT& rect, UINT format, LONG leftMargin,
                       LONG rightMargin, const RunMeasure& measure);
 

@@ -278,9 +278,17 @@ TEST(DrawText, BadArgumentsFail) {
     EXPECT_EQ(DrawTextExW(canvas.Dc(), text, 1, nullptr, 0, nullptr), 0);
     EXPECT_EQ(DrawTextExW(canvas.Dc(), text, -2, &rect, 0, nullptr), 0);
     EXPECT_EQ(DrawTextExW(canvas.Dc(), text, 1, &rect, 0, &wrongSize), 0);
-    EXPECT_EQ(DrawTextExW(canvas.Dc(), text, 0, &rect, DT_CALCRECT, nullptr), 0);
     SIZE size{};
     EXPECT_FALSE(GetTextExtentPoint32W(canvas.Dc(), text, -1, &size));
+    // No text is not an error: one empty line for DrawTextEx, no size at all
+    // for the extent, as on the system.
+    TEXTMETRICW metrics{};
+    ASSERT_TRUE(GetTextMetricsW(canvas.Dc(), &metrics));
+    EXPECT_EQ(DrawTextExW(canvas.Dc(), text, 0, &rect, DT_CALCRECT, nullptr), metrics.tmHeight);
+    EXPECT_EQ(rect.bottom, metrics.tmHeight);
+    ASSERT_TRUE(GetTextExtentPoint32W(canvas.Dc(), text, 0, &size));
+    EXPECT_EQ(size.cx, 0);
+    EXPECT_EQ(size.cy, 0);
     EXPECT_FALSE(TextOutW(nullptr, 0, 0, text, 1));
     EXPECT_EQ(CreateFontIndirectW(nullptr), nullptr);
 }

@@ -73,8 +73,8 @@ const std::vector<Rule>& Rules() {
         {"vertical centre of a single line", L"ab", {0, 0, 50, 30}, DT_SINGLELINE | DT_VCENTER, 0, 0, {{L"ab", 0, 10}}, {0, 0, 10, 10}, 20},
         {"bottom of a single line", L"ab", {0, 0, 50, 30}, DT_SINGLELINE | DT_BOTTOM, 0, 0, {{L"ab", 0, 20}}, {0, 0, 10, 10}, 30},
         {"vertical centre needs a single line", L"ab", {0, 0, 50, 30}, DT_VCENTER, 0, 0, {{L"ab", 0, 0}}, {0, 0, 10, 10}, 10},
-        {"empty text has no lines and no height", L"", {2, 3, 50, 12}, DT_WORDBREAK, 0, 0, {}, {2, 3, 2, 3}, 0},
-        {"empty text keeps the margins in the bounds", L"", {0, 0, 50, 12}, 0, 2, 3, {}, {0, 0, 5, 0}, 0},
+        {"empty text is one empty line", L"", {2, 3, 50, 12}, DT_WORDBREAK, 0, 0, {{L"", 2, 3}}, {2, 3, 2, 13}, 10},
+        {"empty text keeps the margins in the bounds", L"", {0, 0, 50, 12}, 0, 2, 3, {{L"", 2, 0}}, {0, 0, 5, 10}, 10},
     };
     return rules;
 }
@@ -105,7 +105,7 @@ TEST(TextLayout, PrefixesAreResolved) {
     const struct {
         std::wstring in, out;
     } cases[] = {
-        {L"&File", L"File"}, {L"a&&b", L"a&b"}, {L"end&", L"end"}, {L"&&&x", L"&x"}, {L"none", L"none"},
+        {L"&File", L"File"}, {L"a&&b", L"a&b"}, {L"end&", L"end&"}, {L"&", L"&"}, {L"&&&x", L"&x"}, {L"none", L"none"},
     };
     for (const auto& c : cases) EXPECT_EQ(StripPrefixes(c.in), c.out);
 }
