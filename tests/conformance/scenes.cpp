@@ -373,15 +373,6 @@ void ProgressBarCalls(HDC dc) {
     SelectClipRgn(dc, nullptr);
 }
 
-// Draws one raster scene into a fresh threshold DIB.
-template <void (*Draw)(HDC)>
-Frame OnCanvas() {
-    vareko::test::Canvas canvas(kSceneWidth, kSceneHeight);
-    Draw(canvas.Dc());
-    GdiFlush();
-    return canvas.Art();
-}
-
 constexpr Scene kScenes[] = {
     {"fill_rects", OnCanvas<FillRects>},
     {"frame_rects", OnCanvas<FrameRects>},

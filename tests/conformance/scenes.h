@@ -8,6 +8,7 @@
 
 #include "platform/win32.h"
 #include "tests/conformance/frame_file.h"
+#include "tests/support/canvas.h"
 
 namespace vareko::conformance {
 
@@ -22,6 +23,15 @@ struct Scene {
     const char* name;  // also the reference file's name: frames/<name>.txt
     Frame (*render)();  // draws the scene and returns it after the threshold
 };
+
+// Draws a raster scene into a fresh threshold DIB.
+template <void (*Draw)(HDC)>
+Frame OnCanvas() {
+    vareko::test::Canvas canvas(kSceneWidth, kSceneHeight);
+    Draw(canvas.Dc());
+    GdiFlush();
+    return canvas.Art();
+}
 
 std::span<const Scene> RasterScenes();
 std::span<const Scene> ToolkitScenes();
