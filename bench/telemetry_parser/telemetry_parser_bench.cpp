@@ -3,12 +3,8 @@
 // their ratio from the same run.
 #include <benchmark/benchmark.h>
 
-#include <cstdio>
-#include <map>
-#include <string>
-#include <vector>
-
 #include "app/telemetry_parser.h"
+#include "bench/support/ratio_report.h"
 #include "tests/app/scanf_reference.h"
 
 namespace {
@@ -38,31 +34,8 @@ void SscanfTemplateBench(benchmark::State& state) {
 }
 BENCHMARK(SscanfTemplateBench);
 
-// Keeps each benchmark's time per iteration for the ratio line.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            nanoseconds[run.benchmark_name()] = run.GetAdjustedRealTime();
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> nanoseconds;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    const auto ours = reporter.nanoseconds.find("ParseTelemetryBench");
-    const auto reference = reporter.nanoseconds.find("SscanfTemplateBench");
-    if (ours != reporter.nanoseconds.end() && reference != reporter.nanoseconds.end() &&
-        ours->second > 0) {
-        std::printf("ParseTelemetry is %.1f times as fast as sscanf with the template\n",
-                    reference->second / ours->second);
-    }
-    benchmark::Shutdown();
-    return 0;
+    return vareko::bench::RunBenchmarksWithRatios(argc, argv, {{"ParseTelemetryBench", "SscanfTemplateBench", ""}});
 }
