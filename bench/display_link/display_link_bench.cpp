@@ -16,6 +16,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/support/ratio_report.h"
 #include "display/devicelink/link_interface.h"
 #include "tools/display-service/control_client.h"
 #include "tools/display-service/display_service.h"
@@ -26,7 +27,9 @@ using namespace vareko;
 using namespace vareko::displayservice;
 using Clock = std::chrono::steady_clock;
 
-constexpr int kSamples = 20000;
+// Samples per benchmark; VAREKO_BENCH_QUICK (set by scripts/bench --quick)
+// takes a tenth.
+int SampleCount() { return std::getenv("VAREKO_BENCH_QUICK") != nullptr ? 2000 : 20000; }
 
 struct RunningService {
     RunningService() {
@@ -82,7 +85,7 @@ void BM_LinkUpdateHandOver(benchmark::State& state) {
     frame.format = 1;
     std::memset(frame.pixels, 0x80, sizeof frame.pixels);
     std::vector<double> samples;
-    samples.reserve(kSamples);
+    samples.reserve(static_cast<std::size_t>(state.max_iterations));
     std::uint32_t buttons = 0;
     for (auto _ : state) {
         frame.pixels[0] = static_cast<std::uint8_t>(samples.size());
@@ -98,7 +101,6 @@ void BM_LinkUpdateHandOver(benchmark::State& state) {
     t->deinit();
     dlclose(lib);
 }
-BENCHMARK(BM_LinkUpdateHandOver)->Arg(0)->Arg(1000)->Iterations(kSamples)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 void BM_BlockingSnapshotRoundTrip(benchmark::State& state) {
     RunningService running;
@@ -108,7 +110,7 @@ void BM_BlockingSnapshotRoundTrip(benchmark::State& state) {
         return;
     }
     std::vector<double> samples;
-    samples.reserve(kSamples);
+    samples.reserve(static_cast<std::size_t>(state.max_iterations));
     for (auto _ : state) {
         SnapshotMessage snapshot;
         const auto start = Clock::now();
@@ -117,7 +119,6 @@ void BM_BlockingSnapshotRoundTrip(benchmark::State& state) {
     }
     Report(state, samples);
 }
-BENCHMARK(BM_BlockingSnapshotRoundTrip)->Iterations(kSamples)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 void BM_BlockingFrameEchoRoundTrip(benchmark::State& state) {
     int pair[2];
@@ -133,7 +134,7 @@ void BM_BlockingFrameEchoRoundTrip(benchmark::State& state) {
     DeviceBitmap frame{};
     frame.format = 1;
     std::vector<double> samples;
-    samples.reserve(kSamples);
+    samples.reserve(static_cast<std::size_t>(state.max_iterations));
     std::uint32_t ack = 0;
     for (auto _ : state) {
         const auto start = Clock::now();
@@ -147,8 +148,19 @@ void BM_BlockingFrameEchoRoundTrip(benchmark::State& state) {
     close(pair[1]);
     Report(state, samples);
 }
-BENCHMARK(BM_BlockingFrameEchoRoundTrip)->Iterations(kSamples)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    const int samples = SampleCount();
+    benchmark::RegisterBenchmark("BM_LinkUpdateHandOver", BM_LinkUpdateHandOver)
+        ->Arg(0)->Arg(1000)->Iterations(samples)->Unit(benchmark::kMicrosecond)->UseRealTime();
+    benchmark::RegisterBenchmark("BM_BlockingSnapshotRoundTrip", BM_BlockingSnapshotRoundTrip)
+        ->Iterations(samples)->Unit(benchmark::kMicrosecond)->UseRealTime();
+    benchmark::RegisterBenchmark("BM_BlockingFrameEchoRoundTrip", BM_BlockingFrameEchoRoundTrip)
+        ->Iterations(samples)->Unit(benchmark::kMicrosecond)->UseRealTime();
+    return bench::RunBenchmarksWithRatios(argc, argv, {
+        {"BM_LinkUpdateHandOver/1000", "BM_BlockingFrameEchoRoundTrip", "p50_us"},
+        {"BM_LinkUpdateHandOver/1000", "BM_BlockingFrameEchoRoundTrip", "p99_us"},
+    });
+}
