@@ -60,5 +60,14 @@ TEST(SoakVerdict, EachCheckFailsTheRunOnItsOwn) {
     }
 }
 
+TEST(SoakVerdict, ASanitizerBuildShowsMemoryGrowthWithoutJudgingIt) {
+    SoakSummary s = Passing();
+    s.memoryJudged = false;
+    s.processes[0].rssKiB.Sample(1, 9000);
+    EXPECT_TRUE(FailedChecks(s).empty());
+    s.processes[0].fds.Sample(1, 7);
+    EXPECT_EQ(1u, FailedChecks(s).size()) << "descriptors are still judged";
+}
+
 }  // namespace
 }  // namespace vareko::soak

@@ -20,7 +20,8 @@ bool ParsePositive(std::string_view text, double& value) {
 
 constexpr const char* kUsage =
     "usage: vareko-soak (--minutes N | --seconds N) [--interval S] [--warmup S] [--rate HZ]\n"
-    "One event every S seconds (default 5) after the warm-up (default a tenth of the run, 10 to 60 s);\n"
+    "One event every S seconds (default 5) from the fifth second; memory and descriptors are compared\n"
+    "with their values after the warm-up (default a tenth of the run, 10 to 60 s, and one round of events);\n"
     "vareko-send sends HZ datagrams per second (default 100). Exit status 0 when every check passed.\n";
 
 }  // namespace

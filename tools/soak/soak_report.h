@@ -41,6 +41,7 @@ struct SoakSummary {
     std::vector<EventTally> events;
     std::vector<ProcessRow> processes;
     std::vector<std::string> failures;  // recorded during the run
+    bool memoryJudged = true;           // false in a sanitizer build: RSS is shown, not judged
 };
 
 // The recorded failures plus those the numbers show (drift, slow recoveries,

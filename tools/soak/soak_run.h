@@ -10,7 +10,7 @@ namespace vareko::soak {
 struct SoakOptions {
     double seconds = 60;
     double intervalS = 5;   // one event every interval
-    double warmupS = -1;    // before the first event and the baselines; -1: a tenth of the run, 10 to 60 s
+    double warmupS = -1;    // before the baselines (and at least one round of events); -1: a tenth of the run, 10 to 60 s
     double rateHz = 100;    // datagrams per second from vareko-send
     std::string program;
     std::string displayTool;
