@@ -177,7 +177,7 @@ private:
 
     bool StartService() {
         const std::uint64_t before = observer.Subscriptions();
-        if (!service.Start({options.displayTool, "serve", "--http-port", "0"}, folder / "service.log")) return false;
+        if (!service.Start({options.displayTool, "serve", "--http-port", "0", "--no-tcp"}, folder / "service.log")) return false;
         ++serviceRuns;
         return WaitFor([&] { return observer.Subscriptions() > before; }, kStartTimeoutMs);
     }
