@@ -2,6 +2,7 @@
 // through the graphics layer's mask-painting seam; lines come from the pure
 // layout in text_layout.cpp.
 #include <algorithm>
+#include <cstdint>
 #include <cwchar>
 #include <string>
 #include <vector>
@@ -54,21 +55,37 @@ void PaintGlyph(DeviceContext& dc, int x, int y, const GlyphImage& g, COLORREF c
     vareko::gdi::PaintMask(dc, part.left, part.top, {bits.data(), width, height, stride}, colour);
 }
 
+// Nothing is drawn beyond this many logical units from the origin: no bitmap
+// reaches that far, and the bound keeps the device arithmetic (logical plus a
+// viewport origin of the same range) inside int for any text position.
+constexpr std::int64_t kDrawableLimit = std::int64_t{1} << 27;
+
+int ClampDrawable(std::int64_t v) { return static_cast<int>(std::clamp(v, -kDrawableLimit, kDrawableLimit)); }
+
+bool Drawable(std::int64_t v) { return v >= -kDrawableLimit && v <= kDrawableLimit; }
+
 // One line of text with its pen starting at (x, y), the top of the cell.
+// The pen moves in 64 bits, so lines that start near the ends of the int
+// range are cut rather than overflowing.
 void PaintLine(DeviceContext& dc, const FontFace& face, int x, int y, std::wstring_view line,
                const RECT* clip) {
     const LONG height = face.Metrics().height;
     if (dc.bkMode == OPAQUE) {
-        const RECT cell{x, y, x + face.RunWidth(line), y + height};
+        const std::int64_t right = std::int64_t{x} + face.RunWidth(line);
+        const RECT cell{ClampDrawable(x), ClampDrawable(y), ClampDrawable(right), ClampDrawable(std::int64_t{y} + height)};
         RECT fill = cell;
         if (clip == nullptr || Intersect(cell, *clip, fill)) {
             vareko::gdi::FillLogicalRect(dc, fill, dc.bkColor);
         }
     }
-    int pen = x;
+    std::int64_t pen = x;
     for (WCHAR c : line) {
         const GlyphImage g = face.Glyph(c);
-        PaintGlyph(dc, pen + g.left, y + g.top, g, dc.textColor, clip);
+        const std::int64_t left = pen + g.left;
+        const std::int64_t top = std::int64_t{y} + g.top;
+        if (Drawable(left) && Drawable(left + g.width) && Drawable(top) && Drawable(top + g.height)) {
+            PaintGlyph(dc, static_cast<int>(left), static_cast<int>(top), g, dc.textColor, clip);
+        }
         pen += g.advance;
     }
 }

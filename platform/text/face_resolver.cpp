@@ -30,7 +30,7 @@ LONG Weight(const LOGFONTW& logFont) {
 }
 
 const HouseFont* ExactHouseFont(const LOGFONTW& logFont) {
-    if (logFont.lfHeight < 0) return FindHouseFont(-logFont.lfHeight, Weight(logFont));
+    if (logFont.lfHeight < 0) return FindHouseFont(HeightMagnitude(logFont.lfHeight), Weight(logFont));
     if (logFont.lfHeight > 0) return FindHouseFontByCell(logFont.lfHeight, Weight(logFont));
     return FindHouseFont(kDefaultEmHeight, Weight(logFont));
 }

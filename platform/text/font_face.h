@@ -5,6 +5,7 @@
 #pragma once
 
 #include <iterator>
+#include <limits>
 #include <memory>
 #include <string_view>
 
@@ -70,5 +71,12 @@ inline constexpr WCHAR kHouseFaceNameText[] = L"Microsoft Sans Serif";
 inline constexpr std::wstring_view kHouseFaceName{kHouseFaceNameText, std::size(kHouseFaceNameText) - 1};
 // Em height of the default GUI font (8 points at 96 pixels per inch).
 inline constexpr LONG kDefaultEmHeight = 11;
+
+// The size lfHeight asks for, without its sign. The most negative LONG has no
+// positive counterpart and saturates.
+constexpr LONG HeightMagnitude(LONG lfHeight) {
+    if (lfHeight >= 0) return lfHeight;
+    return lfHeight == std::numeric_limits<LONG>::min() ? std::numeric_limits<LONG>::max() : -lfHeight;
+}
 
 }  // namespace vareko::text

@@ -17,6 +17,10 @@
 namespace vareko::text {
 namespace {
 
+// The largest em in pixels that faces are rendered at; a glyph image then
+// stays within 128 KiB.
+constexpr LONG kMaxRenderedEm = 1024;
+
 FT_Library Library() {
     // Process-wide, created on first use and never released: faces may be
     // held by stock fonts until the process ends.
@@ -126,8 +130,11 @@ public:
             descentUnits = os2->usWinDescent;
         }
         const double upem = face_->units_per_EM;
-        LONG em = lfHeight < 0 ? -lfHeight : lfHeight == 0 ? kDefaultEmHeight : 0;
-        if (em == 0) em = std::max<LONG>(1, std::lround(lfHeight * upem / (ascentUnits + descentUnits)));
+        double wanted = lfHeight < 0 ? HeightMagnitude(lfHeight) : lfHeight == 0 ? kDefaultEmHeight : 0;
+        if (wanted == 0) wanted = std::round(lfHeight * upem / (ascentUnits + descentUnits));
+        // Glyph images grow with the square of the size: a LOGFONT asking
+        // for millions of pixels gets the largest size we render instead.
+        const LONG em = static_cast<LONG>(std::clamp(wanted, 1.0, static_cast<double>(kMaxRenderedEm)));
         if (FT_Set_Pixel_Sizes(face_, 0, static_cast<FT_UInt>(em)) != 0) return false;
         // Ascent and descent are rounded to the nearest pixel, as the
         // system's font mapper does; a glyph that reaches beyond them is

@@ -2,9 +2,16 @@
 #include "platform/text/text_layout.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 
 namespace vareko::text {
 namespace {
+
+LONG Saturate(std::int64_t v) {
+    return static_cast<LONG>(std::clamp<std::int64_t>(v, std::numeric_limits<LONG>::min(),
+                                                      std::numeric_limits<LONG>::max()));
+}
 
 bool IsBlank(wchar_t c) { return c == L' '; }
 bool IsLineEnd(wchar_t c) { return c == L'\r' || c == L'\n'; }
@@ -100,42 +107,46 @@ std::wstring StripPrefixes(std::wstring_view text) {
 
 TextLayout LayoutText(std::wstring_view text, const RECT& rect, UINT format, LONG leftMargin,
                       LONG rightMargin, const RunMeasure& measure) {
-    const LONG boxLeft = rect.left + leftMargin;
-    const LONG boxRight = rect.right - rightMargin;
-    const LONG lineHeight = measure.LineHeight();
+    // Positions are worked out in 64 bits and saturated to LONG at the end,
+    // so a rectangle or margins near the ends of the LONG range give clamped
+    // geometry instead of overflowing.
+    using Wide = std::int64_t;
+    const Wide boxLeft = Wide{rect.left} + leftMargin;
+    const Wide boxRight = Wide{rect.right} - rightMargin;
+    const Wide lineHeight = measure.LineHeight();
 
     TextLayout layout{};
-    const std::vector<Piece> pieces = BreakLines(text, format, boxRight - boxLeft, measure);
-    const LONG height = static_cast<LONG>(pieces.size()) * lineHeight;
+    const std::vector<Piece> pieces = BreakLines(text, format, Saturate(boxRight - boxLeft), measure);
+    const Wide height = static_cast<Wide>(pieces.size()) * lineHeight;
 
-    LONG top = rect.top;
+    Wide top = rect.top;
     if (format & DT_SINGLELINE) {
         if (format & DT_VCENTER) {
-            top = rect.top + (rect.bottom - rect.top - height) / 2;
+            top = rect.top + (Wide{rect.bottom} - rect.top - height) / 2;
         } else if (format & DT_BOTTOM) {
             top = rect.bottom - height;
         }
     }
 
-    LONG widest = 0;
-    LONG y = top;
+    Wide widest = 0;
+    Wide y = top;
     for (const Piece& piece : pieces) {
         const LONG width = measure.RunWidth(text.substr(piece.start, piece.length));
-        LONG x = boxLeft;
+        Wide x = boxLeft;
         if (format & DT_CENTER) {
             x = boxLeft + (boxRight - boxLeft - width) / 2;
         } else if (format & DT_RIGHT) {
             x = boxRight - width;
         }
-        layout.lines.push_back({piece.start, piece.length, x, y, width});
-        widest = std::max(widest, width);
+        layout.lines.push_back({piece.start, piece.length, Saturate(x), Saturate(y), width});
+        widest = std::max<Wide>(widest, width);
         y += lineHeight;
     }
 
-    layout.bounds = {rect.left, rect.top, rect.left + leftMargin + widest + rightMargin,
-                     rect.top + height};
+    layout.bounds = {rect.left, rect.top, Saturate(Wide{rect.left} + leftMargin + widest + rightMargin),
+                     Saturate(rect.top + height)};
     const bool placed = (format & DT_SINGLELINE) && (format & (DT_VCENTER | DT_BOTTOM));
-    layout.result = placed && !pieces.empty() ? top + height - rect.top : height;
+    layout.result = static_cast<int>(Saturate(placed && !pieces.empty() ? top + height - rect.top : height));
     return layout;
 }
 

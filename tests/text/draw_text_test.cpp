@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -267,6 +268,30 @@ TEST(DrawText, ViewportOriginMovesTheText) {
     }
     for (int y = 0; y + 3 < 20; ++y)
         for (int x = 0; x + 5 < 40; ++x) EXPECT_EQ(plain.At(x, y), moved.At(x + 5, y + 3));
+}
+
+// Text placed at the ends of the int range stays out of the bitmap and
+// overflows nothing (the sanitizer build turns an overflow into a failure).
+TEST(DrawText, TextAtTheEndsOfTheRangeDrawsNothing) {
+    constexpr int kMax = std::numeric_limits<int>::max();
+    constexpr int kMin = std::numeric_limits<int>::min();
+    Canvas canvas(20, 14);
+    ScopedFont font(canvas.Dc(), HouseLogFont(-11));
+    SetBkMode(canvas.Dc(), OPAQUE);
+    SetBkColor(canvas.Dc(), kRed);
+    SetViewportOrgEx(canvas.Dc(), 3, 3, nullptr);
+    wchar_t text[] = L"WWW";
+    const RECT rects[] = {{kMax - 4, 0, kMax, 14}, {kMin, kMin, kMin + 4, kMin + 4}, {0, kMax - 4, 20, kMax}};
+    for (RECT rect : rects) {
+        for (UINT format : {DT_NOCLIP, DT_RIGHT | DT_NOCLIP, DT_SINGLELINE | DT_BOTTOM, DT_CENTER}) {
+            RECT r = rect;
+            DrawTextExW(canvas.Dc(), text, -1, &r, format, nullptr);
+        }
+    }
+    EXPECT_TRUE(TextOutW(canvas.Dc(), kMax - 2, kMax - 2, text, 3));
+    EXPECT_TRUE(TextOutW(canvas.Dc(), kMin, kMin, text, 3));
+    // Wrapped-around arithmetic would have brought some of it into view.
+    EXPECT_EQ(canvas.LitCount(), 0);
 }
 
 TEST(DrawText, BadArgumentsFail) {

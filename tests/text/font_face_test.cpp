@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <string>
 
 #include "platform/text/font_face.h"
@@ -96,6 +97,23 @@ TEST(FontFace, PositiveHeightIsTheCellHeight) {
     const auto face = ResolveFace(Font(L"DejaVu Sans", 24));
     ASSERT_NE(face, nullptr);
     EXPECT_NEAR(face->Metrics().height, 24, 1);
+}
+
+// Heights no face can be rendered at: the most negative LONG and heights of
+// millions of pixels give a font at the largest rendered size, never a
+// glyph image of gigabytes.
+TEST(FontFace, AbsurdHeightsAreCappedAtTheLargestRenderedSize) {
+    for (LONG height : {std::numeric_limits<LONG>::min(), -5'000'000, 5'000'000, std::numeric_limits<LONG>::max()}) {
+        for (const wchar_t* name : {L"DejaVu Sans", L"Microsoft Sans Serif"}) {
+            const auto face = ResolveFace(Font(name, height));
+            ASSERT_NE(face, nullptr) << height;
+            EXPECT_GT(face->Metrics().height, 500) << height;
+            EXPECT_LE(face->Metrics().height, 2048) << height;
+            const GlyphImage w = face->Glyph(L'W');
+            EXPECT_LE(w.height, 2048) << height;
+            EXPECT_LE(w.width, 4096) << height;
+        }
+    }
 }
 
 TEST(FontFace, BoldIsWiderThanRegular) {

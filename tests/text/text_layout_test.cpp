@@ -3,6 +3,7 @@
 // Every code unit is 5 pixels wide ("i" 2), lines are 10 pixels high.
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -98,6 +99,42 @@ TEST(TextLayout, FollowsTheRuleTable) {
         EXPECT_EQ(layout.bounds.right, rule.bounds.right);
         EXPECT_EQ(layout.bounds.bottom, rule.bounds.bottom);
         EXPECT_EQ(layout.result, rule.result);
+    }
+}
+
+// Rectangles and margins at the ends of the LONG range: positions and bounds
+// saturate instead of overflowing (the sanitizer build turns an overflow into
+// a failure).
+TEST(TextLayout, SaturatesAtTheEndsOfTheRange) {
+    constexpr LONG kMax = std::numeric_limits<LONG>::max();
+    constexpr LONG kMin = std::numeric_limits<LONG>::min();
+    const FixedMeasure measure;
+    const struct {
+        const char* rule;
+        RECT rect;
+        UINT format;
+        LONG leftMargin, rightMargin;
+        LONG x, y;
+        RECT bounds;
+        int result;
+    } cases[] = {
+        {"left margin past the end", {kMax - 5, 0, kMax, 12}, 0, 1000, 0, kMax, 0, {kMax - 5, 0, kMax, 10}, 10},
+        {"right margin past the start", {kMin, 0, kMin + 5, 12}, DT_RIGHT, 0, 1000, kMin, 0, {kMin, 0, kMin + 1015, 10}, 10},
+        {"widest box centred", {kMin, 0, kMax, 12}, DT_CENTER, 0, 0, -8, 0, {kMin, 0, kMin + 15, 10}, 10},
+        {"bottom below the end", {0, kMax - 3, 50, kMin}, DT_SINGLELINE | DT_BOTTOM, 0, 0, 0, kMin, {0, kMax - 3, 15, kMax}, kMin},
+        {"margins at both ends of the range", {0, 0, 50, 12}, 0, kMax, kMin, kMax, 0, {0, 0, 14, 10}, 10},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rule);
+        const TextLayout layout = LayoutText(L"abc", c.rect, c.format, c.leftMargin, c.rightMargin, measure);
+        ASSERT_EQ(layout.lines.size(), 1u);
+        EXPECT_EQ(layout.lines[0].x, c.x);
+        EXPECT_EQ(layout.lines[0].y, c.y);
+        EXPECT_EQ(layout.bounds.left, c.bounds.left);
+        EXPECT_EQ(layout.bounds.top, c.bounds.top);
+        EXPECT_EQ(layout.bounds.right, c.bounds.right);
+        EXPECT_EQ(layout.bounds.bottom, c.bounds.bottom);
+        EXPECT_EQ(layout.result, c.result);
     }
 }
 
