@@ -8,7 +8,9 @@
 
 namespace vareko {
 
-ObjectCollection::~ObjectCollection() = default;
+ObjectCollection::~ObjectCollection() {
+    if (childClip != nullptr) DeleteObject(childClip);
+}
 
 void ObjectCollection::SetVisible(BOOL isVisible) {
     for (DisplayObject* child : children) {
@@ -29,12 +31,18 @@ void ObjectCollection::Draw(GraphicsSurface& surface) {
         if (!child->IsVisible()) {
             continue;
         }
-        // The box, in surface pixels whatever viewport is in force.
+        // The box, in surface pixels whatever viewport is in force. The DC
+        // keeps its own copy of the clip, so the region is free for the next
+        // child at once.
         POINT boxOrigin = *child->GetOrigin();
-        HRGN box = CreateRectRgn(boxOrigin.x, boxOrigin.y, boxOrigin.x + child->GetWidth(),
-                                 boxOrigin.y + child->GetHeight());
-        SelectClipRgn(dc, box);
-        DeleteObject(box);
+        const int right = boxOrigin.x + child->GetWidth();
+        const int bottom = boxOrigin.y + child->GetHeight();
+        if (childClip == nullptr) {
+            childClip = CreateRectRgn(boxOrigin.x, boxOrigin.y, right, bottom);
+        } else {
+            SetRectRgn(childClip, boxOrigin.x, boxOrigin.y, right, bottom);
+        }
+        SelectClipRgn(dc, childClip);
         // The origin is set, not added: a child's origin is a surface position.
         POINT previousOrigin{0, 0};
         SetViewportOrgEx(dc, boxOrigin.x, boxOrigin.y, &previousOrigin);

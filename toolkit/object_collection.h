@@ -27,6 +27,11 @@ public:
 
 protected:
     std::list<DisplayObject*> children;
+
+private:
+    // One region for the clip of every child, made at the first Draw and
+    // reshaped per child: a frame then makes no region objects at all.
+    HRGN childClip = nullptr;
 };
 
 }  // namespace vareko

@@ -219,8 +219,8 @@ void StreamingTextObject::Shift(int dx) {
     }
     if (headSegment != nullptr &&
         std::labs(headSegment->GetOffset()->x) >= headSegment->GetTextExtent()->cx) {
-        children.pop_front();
-        children.push_back(headSegment);
+        // The head's list node moves to the end: no node is freed or made.
+        children.splice(children.end(), children, children.begin());
         Arrange();
         headSegment = First();
     }

@@ -74,9 +74,13 @@ private:
     std::ptrdiff_t rowStep_ = 0;
     std::array<RGBQUAD, 256> colours_{};
     int colourCount_ = 0;
-    // Last match of ColourToPixel: drawing reuses one colour many times.
-    mutable COLORREF cachedColour_ = CLR_INVALID;
-    mutable DWORD cachedPixel_ = 0;
+    // The last two matches of ColourToPixel, newest first: drawing reuses few
+    // colours, and text alternates two (the cell's background and the glyphs).
+    struct ColourMatch {
+        COLORREF colour = CLR_INVALID;
+        DWORD pixel = 0;
+    };
+    mutable std::array<ColourMatch, 2> matches_{};
 };
 
 // Row pitch of a DIB: rows padded to a multiple of 4 bytes.

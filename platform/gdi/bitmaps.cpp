@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "platform/gdi/bitmap_object.h"
 
@@ -98,13 +99,19 @@ DWORD Bitmap::ColourToPixel(COLORREF colour) const {
         return (static_cast<DWORD>(GetRValue(colour)) << 16) |
                (static_cast<DWORD>(GetGValue(colour)) << 8) | GetBValue(colour);
     }
-    if (colour == cachedColour_) {
-        return cachedPixel_;
+    if (colour == matches_[0].colour) {
+        return matches_[0].pixel;
+    }
+    if (colour == matches_[1].colour) {
+        std::swap(matches_[0], matches_[1]);
+        return matches_[0].pixel;
     }
     int r = GetRValue(colour), g = GetGValue(colour), b = GetBValue(colour);
     DWORD best = 0;
     int bestDistance = 0x7FFFFFFF;
-    for (int i = 0; i < colourCount_; ++i) {
+    // The first exact entry is also the first nearest one, so the scan may
+    // stop there.
+    for (int i = 0; i < colourCount_ && bestDistance != 0; ++i) {
         const RGBQUAD& q = colours_[static_cast<std::size_t>(i)];
         int dr = q.rgbRed - r, dg = q.rgbGreen - g, db = q.rgbBlue - b;
         int distance = dr * dr + dg * dg + db * db;
@@ -113,8 +120,8 @@ DWORD Bitmap::ColourToPixel(COLORREF colour) const {
             best = static_cast<DWORD>(i);
         }
     }
-    cachedColour_ = colour;
-    cachedPixel_ = best;
+    matches_[1] = matches_[0];
+    matches_[0] = ColourMatch{colour, best};
     return best;
 }
 

@@ -83,8 +83,10 @@ struct GlyphMask {
 };
 
 // Paints the set bits of mask in colour with the mask's top-left pixel at the
-// logical point (x, y); clear bits leave the destination alone.
-void PaintMask(DeviceContext& dc, int x, int y, const GlyphMask& mask, COLORREF colour);
+// logical point (x, y); clear bits leave the destination alone. With a
+// logical clip rectangle only the part of the mask inside it is painted.
+void PaintMask(DeviceContext& dc, int x, int y, const GlyphMask& mask, COLORREF colour,
+               const RECT* logicalClip = nullptr);
 
 // Fills the logical rectangle (right and bottom excluded) with colour.
 void FillLogicalRect(DeviceContext& dc, const RECT& rect, COLORREF colour);

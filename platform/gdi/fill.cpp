@@ -84,13 +84,19 @@ void FillLogicalRect(DeviceContext& dc, const RECT& rect, COLORREF colour) {
     ApplyToDeviceRect(dc, dc.ToDevice(rect), RopMasks{0, dc.SelectedBitmap().ColourToPixel(colour)});
 }
 
-void PaintMask(DeviceContext& dc, int x, int y, const GlyphMask& mask, COLORREF colour) {
+void PaintMask(DeviceContext& dc, int x, int y, const GlyphMask& mask, COLORREF colour, const RECT* logicalClip) {
     if (mask.rows == nullptr || mask.width <= 0 || mask.height <= 0) {
         return;
     }
     Bitmap& bitmap = dc.SelectedBitmap();
     POINT origin = dc.ToDevice(x, y);
     RECT placed{origin.x, origin.y, origin.x + mask.width, origin.y + mask.height};
+    if (logicalClip != nullptr) {
+        placed = Intersect(placed, dc.ToDevice(*logicalClip));
+        if (IsEmptyRect(placed)) {
+            return;
+        }
+    }
     DWORD pixel = bitmap.ColourToPixel(colour);
     WithFormat(bitmap.Format(), [&](auto format) {
         for (const RECT& clip : dc.ClipRects()) {

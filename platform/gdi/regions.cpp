@@ -9,11 +9,27 @@
 
 using namespace vareko::gdi;
 
+namespace {
+
+// The platform accepts the corners in either order.
+RECT OrderedRect(int left, int top, int right, int bottom) {
+    return RECT{std::min(left, right), std::min(top, bottom), std::max(left, right), std::max(top, bottom)};
+}
+
+}  // namespace
+
 HRGN CreateRectRgn(int left, int top, int right, int bottom) {
-    // The platform accepts the corners in either order.
-    RECT rect{std::min(left, right), std::min(top, bottom), std::max(left, right),
-              std::max(top, bottom)};
-    return static_cast<HRGN>(RegisterObject(std::make_unique<Region>(rect)));
+    return static_cast<HRGN>(RegisterObject(std::make_unique<Region>(OrderedRect(left, top, right, bottom))));
+}
+
+BOOL SetRectRgn(HRGN region, int left, int top, int right, int bottom) {
+    Region* found = LookupObject<Region>(region);
+    if (found == nullptr) {
+        return FALSE;
+    }
+    found->rects.Clear();
+    found->rects.Add(OrderedRect(left, top, right, bottom));
+    return TRUE;
 }
 
 int SelectClipRgn(HDC hdc, HRGN region) {

@@ -5,7 +5,6 @@
 #include <cstdint>
 #include <cwchar>
 #include <string>
-#include <vector>
 
 #include "platform/gdi/device_context.h"
 #include "platform/text/font_object.h"
@@ -25,34 +24,10 @@ bool Intersect(const RECT& a, const RECT& b, RECT& out) {
 }
 
 // Paints a glyph image at logical (x, y), cut to `clip` when one is given.
-// A glyph that crosses the clip edge is copied into a trimmed mask first,
-// since the seam takes whole masks.
 void PaintGlyph(DeviceContext& dc, int x, int y, const GlyphImage& g, COLORREF colour,
                 const RECT* clip) {
     if (g.width <= 0 || g.height <= 0) return;
-    const RECT box{x, y, x + g.width, y + g.height};
-    RECT part = box;
-    if (clip != nullptr && !Intersect(box, *clip, part)) return;
-    if (part.left == box.left && part.top == box.top && part.right == box.right &&
-        part.bottom == box.bottom) {
-        vareko::gdi::PaintMask(dc, x, y, {g.rows, g.width, g.height, g.strideBytes}, colour);
-        return;
-    }
-    const int width = part.right - part.left;
-    const int height = part.bottom - part.top;
-    const int stride = (width + 7) / 8;
-    std::vector<BYTE> bits(static_cast<std::size_t>(stride * height), 0);
-    const int dx = part.left - box.left;
-    const int dy = part.top - box.top;
-    for (int row = 0; row < height; ++row) {
-        const BYTE* src = g.rows + (row + dy) * g.strideBytes;
-        BYTE* dst = bits.data() + row * stride;
-        for (int col = 0; col < width; ++col) {
-            const int sx = col + dx;
-            if (src[sx / 8] & (0x80 >> (sx % 8))) dst[col / 8] |= static_cast<BYTE>(0x80 >> (col % 8));
-        }
-    }
-    vareko::gdi::PaintMask(dc, part.left, part.top, {bits.data(), width, height, stride}, colour);
+    vareko::gdi::PaintMask(dc, x, y, {g.rows, g.width, g.height, g.strideBytes}, colour, clip);
 }
 
 // Nothing is drawn beyond this many logical units from the origin: no bitmap
@@ -117,10 +92,19 @@ int DrawTextExW(HDC hdc, LPWSTR text, int cchText, LPRECT rect, UINT format, LPD
     const LONG rightMargin = params != nullptr ? params->iRightMargin : 0;
 
     const std::wstring_view given(text == nullptr ? L"" : text, length);
-    const std::wstring shown = (format & DT_NOPREFIX) ? std::wstring(given) : vareko::text::StripPrefixes(given);
+    // A copy is made only when there are prefixes to resolve.
+    std::wstring stripped;
+    std::wstring_view shown = given;
+    if (!(format & DT_NOPREFIX) && given.find(L'&') != std::wstring_view::npos) {
+        stripped = vareko::text::StripPrefixes(given);
+        shown = stripped;
+    }
     const FontFace& face = vareko::text::SelectedFace(*dc);
-    const vareko::text::TextLayout layout =
-        vareko::text::LayoutText(shown, *rect, format, leftMargin, rightMargin, face);
+    // One layout per thread, reused, so drawing and measuring allocate only
+    // when a text has more lines than any before it; nothing below calls
+    // DrawTextExW again while it is in use.
+    thread_local vareko::text::TextLayout layout;
+    vareko::text::LayoutText(shown, *rect, format, leftMargin, rightMargin, face, layout);
     if (params != nullptr) params->uiLengthDrawn = static_cast<UINT>(length);
 
     if (format & DT_CALCRECT) {
@@ -129,7 +113,7 @@ int DrawTextExW(HDC hdc, LPWSTR text, int cchText, LPRECT rect, UINT format, LPD
     }
     const RECT* clip = (format & DT_NOCLIP) ? nullptr : rect;
     for (const vareko::text::LaidLine& line : layout.lines) {
-        PaintLine(*dc, face, line.x, line.y, std::wstring_view(shown).substr(line.start, line.length), clip);
+        PaintLine(*dc, face, line.x, line.y, shown.substr(line.start, line.length), clip);
     }
     return layout.result;
 }

@@ -16,14 +16,12 @@ LONG Saturate(std::int64_t v) {
 bool IsBlank(wchar_t c) { return c == L' '; }
 bool IsLineEnd(wchar_t c) { return c == L'\r' || c == L'\n'; }
 
-struct Piece {
-    std::size_t start;
-    std::size_t length;
-};
+// A line as broken, before placement: only start and length are set.
+LaidLine Piece(std::size_t start, std::size_t length) { return LaidLine{start, length, 0, 0, 0}; }
 
 // Splits one paragraph [begin, end) into lines no wider than maxWidth.
 void BreakParagraph(std::wstring_view text, std::size_t begin, std::size_t end, LONG maxWidth,
-                    const RunMeasure& measure, std::vector<Piece>& out) {
+                    const RunMeasure& measure, std::vector<LaidLine>& out) {
     std::size_t start = begin;
     while (true) {
         std::size_t breakEnd = 0;   // end of the drawn part at the last break
@@ -47,28 +45,28 @@ void BreakParagraph(std::wstring_view text, std::size_t begin, std::size_t end, 
             ++i;
         }
         if (i >= end) {
-            out.push_back({start, end - start});
+            out.push_back(Piece(start, end - start));
             return;
         }
         if (haveBreak) {
-            out.push_back({start, breakEnd - start});
+            out.push_back(Piece(start, breakEnd - start));
             start = breakNext;
         } else {
             // One word wider than the line: cut it where it stops fitting.
             const std::size_t cut = std::max(i, start + 1);
-            out.push_back({start, cut - start});
+            out.push_back(Piece(start, cut - start));
             start = cut;
         }
         if (start >= end) return;
     }
 }
 
-std::vector<Piece> BreakLines(std::wstring_view text, UINT format, LONG maxWidth,
-                              const RunMeasure& measure) {
-    std::vector<Piece> pieces;
+// Appends the lines of `text` to `pieces`, which the caller has emptied.
+void BreakLines(std::wstring_view text, UINT format, LONG maxWidth, const RunMeasure& measure,
+                std::vector<LaidLine>& pieces) {
     if (text.empty() || format & DT_SINGLELINE) {
-        pieces.push_back({0, text.size()});
-        return pieces;
+        pieces.push_back(Piece(0, text.size()));
+        return;
     }
     std::size_t begin = 0;
     while (begin < text.size()) {
@@ -77,13 +75,12 @@ std::vector<Piece> BreakLines(std::wstring_view text, UINT format, LONG maxWidth
         if (format & DT_WORDBREAK && end > begin) {
             BreakParagraph(text, begin, end, maxWidth, measure, pieces);
         } else {
-            pieces.push_back({begin, end - begin});
+            pieces.push_back(Piece(begin, end - begin));
         }
         if (end >= text.size()) break;
         // CR LF is one line end.
         begin = end + ((text[end] == L'\r' && end + 1 < text.size() && text[end + 1] == L'\n') ? 2 : 1);
     }
-    return pieces;
 }
 
 }  // namespace
@@ -107,6 +104,13 @@ std::wstring StripPrefixes(std::wstring_view text) {
 
 TextLayout LayoutText(std::wstring_view text, const RECT& rect, UINT format, LONG leftMargin,
                       LONG rightMargin, const RunMeasure& measure) {
+    TextLayout layout{};
+    LayoutText(text, rect, format, leftMargin, rightMargin, measure, layout);
+    return layout;
+}
+
+void LayoutText(std::wstring_view text, const RECT& rect, UINT format, LONG leftMargin, LONG rightMargin,
+                const RunMeasure& measure, TextLayout& layout) {
     // Positions are worked out in 64 bits and saturated to LONG at the end,
     // so a rectangle or margins near the ends of the LONG range give clamped
     // geometry instead of overflowing.
@@ -115,8 +119,10 @@ TextLayout LayoutText(std::wstring_view text, const RECT& rect, UINT format, LON
     const Wide boxRight = Wide{rect.right} - rightMargin;
     const Wide lineHeight = measure.LineHeight();
 
-    TextLayout layout{};
-    const std::vector<Piece> pieces = BreakLines(text, format, Saturate(boxRight - boxLeft), measure);
+    // Cleared, not replaced: the line list keeps its storage between calls.
+    std::vector<LaidLine>& pieces = layout.lines;
+    pieces.clear();
+    BreakLines(text, format, Saturate(boxRight - boxLeft), measure, pieces);
     const Wide height = static_cast<Wide>(pieces.size()) * lineHeight;
 
     Wide top = rect.top;
@@ -130,7 +136,7 @@ TextLayout LayoutText(std::wstring_view text, const RECT& rect, UINT format, LON
 
     Wide widest = 0;
     Wide y = top;
-    for (const Piece& piece : pieces) {
+    for (LaidLine& piece : pieces) {
         const LONG width = measure.RunWidth(text.substr(piece.start, piece.length));
         Wide x = boxLeft;
         if (format & DT_CENTER) {
@@ -138,7 +144,9 @@ TextLayout LayoutText(std::wstring_view text, const RECT& rect, UINT format, LON
         } else if (format & DT_RIGHT) {
             x = boxRight - width;
         }
-        layout.lines.push_back({piece.start, piece.length, Saturate(x), Saturate(y), width});
+        piece.x = Saturate(x);
+        piece.y = Saturate(y);
+        piece.width = width;
         widest = std::max<Wide>(widest, width);
         y += lineHeight;
     }
@@ -147,7 +155,6 @@ TextLayout LayoutText(std::wstring_view text, const RECT& rect, UINT format, LON
                      Saturate(rect.top + height)};
     const bool placed = (format & DT_SINGLELINE) && (format & (DT_VCENTER | DT_BOTTOM));
     layout.result = static_cast<int>(Saturate(placed && !pieces.empty() ? top + height - rect.top : height));
-    return layout;
 }
 
 }  // namespace vareko::text

@@ -58,5 +58,10 @@ std::wstring StripPrefixes(std::wstring_view text);
 //   empty line, one line height high.
 TextLayout LayoutText(std::wstring_view text, const RECT& rect, UINT format, LONG leftMargin,
                       LONG rightMargin, const RunMeasure& measure);
+// The same into `layout`, whose line list keeps its storage: a caller that
+// lays out text again and again allocates only when a text has more lines
+// than any before it.
+void LayoutText(std::wstring_view text, const RECT& rect, UINT format, LONG leftMargin, LONG rightMargin,
+                const RunMeasure& measure, TextLayout& layout);
 
 }  // namespace vareko::text

@@ -77,6 +77,49 @@ TEST(GdiFillTest, RemovingTheClipRegionRestoresTheWholeBitmap) {
     EXPECT_EQ(canvas.Art(), ArtRows("####\n####\n"));
 }
 
+TEST(GdiFillTest, SetRectRgnReshapesARegionForTheNextSelection) {
+    struct Case {
+        const char* name;
+        RECT corners;  // as passed, possibly in either order
+        const char* expected;
+    };
+    const Case cases[] = {
+        {"ordered", {1, 0, 3, 2}, ".##...\n.##...\n......\n"},
+        {"swapped corners", {3, 2, 1, 0}, ".##...\n.##...\n......\n"},
+        {"empty", {2, 1, 2, 3}, "......\n......\n......\n"},
+        {"beyond the bitmap", {4, 2, 40, 40}, "......\n......\n....##\n"},
+    };
+    HRGN region = CreateRectRgn(0, 0, 6, 3);
+    for (const Case& c : cases) {
+        Canvas canvas(6, 3);
+        ASSERT_TRUE(SetRectRgn(region, c.corners.left, c.corners.top, c.corners.right, c.corners.bottom)) << c.name;
+        SelectClipRgn(canvas.Dc(), region);
+        RECT all{0, 0, 6, 3};
+        FillRect(canvas.Dc(), &all, White());
+        EXPECT_EQ(canvas.Art(), ArtRows(c.expected)) << c.name;
+    }
+    DeleteObject(region);
+}
+
+TEST(GdiFillTest, ReshapingASelectedRegionLeavesTheDcClipAlone) {
+    Canvas canvas(4, 2);
+    HRGN region = CreateRectRgn(0, 0, 1, 1);
+    SelectClipRgn(canvas.Dc(), region);
+    SetRectRgn(region, 0, 0, 4, 2);
+    RECT all{0, 0, 4, 2};
+    FillRect(canvas.Dc(), &all, White());
+    EXPECT_EQ(canvas.Art(), ArtRows("#...\n....\n"));
+    DeleteObject(region);
+}
+
+TEST(GdiFillTest, SetRectRgnRefusesHandlesThatAreNoRegion) {
+    EXPECT_FALSE(SetRectRgn(nullptr, 0, 0, 1, 1));
+    EXPECT_FALSE(SetRectRgn(static_cast<HRGN>(GetStockObject(WHITE_BRUSH)), 0, 0, 1, 1));
+    HRGN region = CreateRectRgn(0, 0, 1, 1);
+    DeleteObject(region);
+    EXPECT_FALSE(SetRectRgn(region, 0, 0, 1, 1));
+}
+
 TEST(GdiFillTest, ViewportCallsReportThePreviousOrigin) {
     Canvas canvas(4, 2);
     POINT previous{-1, -1};
