@@ -11,7 +11,7 @@
 #include "app/dashboard_app.h"
 #include "app/telemetry_parser.h"
 #include "bench/main_loop/manager_adapter.h"
-#include "bench/support/counting_allocator.h"
+#include "tests/support/counting_allocator.h"
 #include "bench/support/scratch_registry.h"
 #include "platform/win32/time.h"
 #include "tools/send/datagram_format.h"
@@ -52,9 +52,9 @@ private:
 // allocations per turn measured over the timed turns only.
 void RunTurns(benchmark::State& state, DashboardApp& app) {
     for (int i = 0; i < 1000; ++i) app.Turn();
-    const std::uint64_t before = bench::AllocationCount();
+    const std::uint64_t before = testing::AllocationCount();
     for (auto _ : state) app.Turn();
-    const std::uint64_t after = bench::AllocationCount();
+    const std::uint64_t after = testing::AllocationCount();
     state.counters["allocs_per_turn"] =
         benchmark::Counter(static_cast<double>(after - before) / static_cast<double>(state.iterations()));
 }
@@ -85,13 +85,13 @@ void BM_ParseDatagram(benchmark::State& state) {
     const std::vector<std::string> texts = FlightDatagrams(64, 30.0, 1.0 / 60.0);
     TelemetrySample sample{};
     std::size_t i = 0;
-    const std::uint64_t before = bench::AllocationCount();
+    const std::uint64_t before = testing::AllocationCount();
     for (auto _ : state) {
         benchmark::DoNotOptimize(ParseTelemetry(texts[i].c_str(), sample));
         i = (i + 1) % texts.size();
     }
     state.counters["allocs_per_parse"] = benchmark::Counter(
-        static_cast<double>(bench::AllocationCount() - before) / static_cast<double>(state.iterations()));
+        static_cast<double>(testing::AllocationCount() - before) / static_cast<double>(state.iterations()));
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * texts[0].size()));
 }
 

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "app/dashboard_pages.h"
-#include "bench/support/counting_allocator.h"
+#include "tests/support/counting_allocator.h"
 #include "platform/win32.h"
 #include "toolkit/device_bitmap.h"
 #include "toolkit/graphics_surface.h"
@@ -66,7 +66,7 @@ struct Stage {
 };
 
 void CountAllocations(benchmark::State& state, std::uint64_t before, std::int64_t perIteration) {
-    const double made = static_cast<double>(bench::AllocationCount() - before);
+    const double made = static_cast<double>(testing::AllocationCount() - before);
     state.counters["allocs_per_call"] =
         benchmark::Counter(made / static_cast<double>(state.iterations() * perIteration));
 }
@@ -76,7 +76,7 @@ void LayOutDashboardStrings(benchmark::State& state, UINT extraFormat) {
     HDC dc = stage.surface.GetMemoryDC();
     const HGDIOBJ previousFont = SelectObject(dc, stage.object.GetFont());
     const std::vector<BoxedText> strings = DashboardStrings();
-    const std::uint64_t before = bench::AllocationCount();
+    const std::uint64_t before = testing::AllocationCount();
     for (auto _ : state) {
         for (const BoxedText& s : strings) {
             RECT box{0, 0, s.width, kLineHeight};
@@ -101,7 +101,7 @@ void RedrawTextObject(benchmark::State& state, bool changing) {
     std::size_t next = 0;
     stage.object.SetText(texts[0]);
     stage.object.Draw(stage.surface);
-    const std::uint64_t before = bench::AllocationCount();
+    const std::uint64_t before = testing::AllocationCount();
     for (auto _ : state) {
         stage.object.SetText(texts[next]);
         stage.object.Draw(stage.surface);

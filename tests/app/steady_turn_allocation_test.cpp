@@ -1,63 +1,22 @@
 // A dashboard turn in steady state makes no heap allocation: the figures and
 // words written, the page composed into its surface and its DeviceBitmap
-// taken. This binary replaces the global operator new with a counting one,
+// taken. This binary links the counting operator new of the test helpers,
 // so it is a test executable of its own. The display is the manager's page
 // type driven directly (advance, render, take the frame), as the device
 // output does once a device is open.
 #include <gtest/gtest.h>
 
 #include <array>
-#include <atomic>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <new>
+#include <utility>
 #include <vector>
 
 #include "app/dashboard_app.h"
 #include "display/manager_page.h"
 #include "platform/win32.h"
-
-namespace {
-
-std::atomic<std::uint64_t> allocations{0};
-
-void* Allocate(std::size_t bytes) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    return std::malloc(bytes == 0 ? 1 : bytes);
-}
-
-void* AllocateAligned(std::size_t bytes, std::align_val_t alignment) {
-    allocations.fetch_add(1, std::memory_order_relaxed);
-    const auto a = static_cast<std::size_t>(alignment);
-    // aligned_alloc wants the size to be a multiple of the alignment.
-    return std::aligned_alloc(a, (bytes + a - 1) / a * a + (bytes == 0 ? a : 0));
-}
-
-void* AllocateOrThrow(void* p) {
-    if (p == nullptr) throw std::bad_alloc();
-    return p;
-}
-
-}  // namespace
-
-void* operator new(std::size_t bytes) { return AllocateOrThrow(Allocate(bytes)); }
-void* operator new[](std::size_t bytes) { return AllocateOrThrow(Allocate(bytes)); }
-void* operator new(std::size_t bytes, std::align_val_t a) { return AllocateOrThrow(AllocateAligned(bytes, a)); }
-void* operator new[](std::size_t bytes, std::align_val_t a) { return AllocateOrThrow(AllocateAligned(bytes, a)); }
-void* operator new(std::size_t bytes, const std::nothrow_t&) noexcept { return Allocate(bytes); }
-void* operator new[](std::size_t bytes, const std::nothrow_t&) noexcept { return Allocate(bytes); }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+#include "tests/support/counting_allocator.h"
 
 namespace vareko {
 namespace {
@@ -185,12 +144,12 @@ TEST(SteadyTurnAllocationTest, ATurnAfterWarmUpAllocatesNothing) {
             app.Turn();
             clock.Advance(c.msPerTurn);
         }
-        const std::uint64_t before = allocations.load();
+        const std::uint64_t before = testing::AllocationCount();
         for (int i = 0; i < 1000; ++i) {
             app.Turn();
             clock.Advance(c.msPerTurn);
         }
-        const std::uint64_t made = allocations.load() - before;
+        const std::uint64_t made = testing::AllocationCount() - before;
         EXPECT_EQ(made, 0u) << c.name;
         EXPECT_NE(display.frame, nullptr) << c.name;
     }

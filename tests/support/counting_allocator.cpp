@@ -1,7 +1,7 @@
-// Replaces the global operator new/delete of the benchmark binary with
-// malloc/free plus a counter, so a benchmark can report heap allocations per
+// Replaces the global operator new/delete of a test or benchmark binary with
+// malloc/free plus a counter, so it can report or check heap allocations per
 // iteration. Every replaceable form is covered so none escapes the count.
-#include "bench/support/counting_allocator.h"
+#include "tests/support/counting_allocator.h"
 
 #include <atomic>
 #include <cstddef>
@@ -28,11 +28,11 @@ void* CountedAllocateOrThrow(std::size_t bytes, std::size_t alignment) {
 
 }  // namespace
 
-namespace vareko::bench {
+namespace vareko::testing {
 
 std::uint64_t AllocationCount() { return allocations.load(std::memory_order_relaxed); }
 
-}  // namespace vareko::bench
+}  // namespace vareko::testing
 
 void* operator new(std::size_t bytes) { return CountedAllocateOrThrow(bytes, 0); }
 void* operator new[](std::size_t bytes) { return CountedAllocateOrThrow(bytes, 0); }
