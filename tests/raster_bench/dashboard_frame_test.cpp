@@ -19,7 +19,12 @@ protected:
         bitmap = frame.Render();
         ASSERT_NE(bitmap, nullptr);
     }
-    bool Lit(int x, int y) const { return bitmap->pixels[y * 160 + x] >= 129; }
+    // Pixels outside the panel count as dark: a label's probe box near the
+    // bottom edge reaches below the last row.
+    bool Lit(int x, int y) const {
+        if (x < 0 || x >= 160 || y < 0 || y >= 43) return false;
+        return bitmap->pixels[y * 160 + x] >= 129;
+    }
     int LitIn(const RECT& r) const {
         int count = 0;
         for (int y = r.top; y < r.bottom; ++y) {
