@@ -77,14 +77,14 @@ Frame ProgressBars() {
         return {};
     }
     std::vector<std::unique_ptr<ProgressBarObject>> bars;
-    for (const Bar& spec : kBars) {
+    for (const Bar& wanted : kBars) {
         auto bar = std::make_unique<ProgressBarObject>();
         bar->Initialize();
-        bar->SetOrigin(spec.x, spec.y);
-        bar->SetSize(spec.cx, spec.cy);
-        bar->SetRange(spec.minimum, spec.maximum);
-        bar->SetStyle(spec.style);
-        bar->SetPosition(spec.position);
+        bar->SetOrigin(wanted.x, wanted.y);
+        bar->SetSize(wanted.cx, wanted.cy);
+        bar->SetRange(wanted.minimum, wanted.maximum);
+        bar->SetStyle(wanted.style);
+        bar->SetPosition(wanted.position);
         page.AddObject(bar.get());
         bars.push_back(std::move(bar));
     }
