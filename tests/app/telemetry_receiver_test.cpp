@@ -9,6 +9,8 @@
 
 #include "app/telemetry_parser.h"
 #include "app/telemetry_receiver.h"
+#include "tests/app/bad_datagrams.h"
+#include "tests/app/scanf_reference.h"
 #include "tests/app/telemetry_text.h"
 
 namespace vareko {
@@ -115,6 +117,29 @@ TEST_F(TelemetryReceiverTest, EmptyAndForeignDatagramsChangeNothing) {
                                       std::string("src=export.lua"), std::string(3, '\0')}) {
         EXPECT_EQ(DescribeDifferences(ReceivedFrom(payload), PreviousSample()), "");
         EXPECT_EQ(lastResult, 0);
+    }
+}
+
+// The nasty-datagram table through the socket: bytes behind a NUL and the
+// buffer's limit are the receiver's business, not the parser's.
+TEST_F(TelemetryReceiverTest, BadDatagramsThatFitMatchScanfOnTheReceivedText) {
+#ifndef __GLIBC__
+    GTEST_SKIP() << "the reference rules are those of the GNU C library's sscanf";
+#endif
+    for (const testing::BadDatagram& row : testing::BadDatagramsThatFit()) {
+        SCOPED_TRACE(row.name);
+        TelemetrySample reference = PreviousSample();
+        const int referenceCount = testing::ReferenceParse(row.bytes.c_str(), reference);
+        EXPECT_EQ(DescribeDifferences(ReceivedFrom(row.bytes), reference), "");
+        EXPECT_EQ(lastResult, referenceCount);
+    }
+}
+
+TEST_F(TelemetryReceiverTest, OversizedBadDatagramsChangeNothing) {
+    for (const testing::BadDatagram& row : testing::OversizedDatagrams()) {
+        SCOPED_TRACE(row.name);
+        EXPECT_EQ(DescribeDifferences(ReceivedFrom(row.bytes), PreviousSample()), "");
+        EXPECT_EQ(lastResult, -1);
     }
 }
 
