@@ -3,81 +3,21 @@
 // taken. This binary links the counting operator new of the test helpers,
 // so it is a test executable of its own. The display is the manager's page
 // type driven directly (advance, render, take the frame), as the device
-// output does once a device is open.
+// output does once a device is open: the harness's PageDisplay.
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <utility>
 #include <vector>
 
 #include "app/dashboard_app.h"
-#include "display/manager_page.h"
 #include "platform/win32.h"
 #include "tests/support/counting_allocator.h"
+#include "tools/harness/page_display.h"
 
 namespace vareko {
 namespace {
-
-class NoButtons final : public ButtonSink {
-public:
-    void OnButtonDown(DWORD) override {}
-    void OnButtonUp(DWORD) override {}
-};
-
-// The dashboard's display as manager pages that render the shown page on
-// every Update and take its frame; no buttons are ever released.
-class PageDisplay final : public DashboardDisplay {
-public:
-    HRESULT Initialize(const WCHAR*, DWORD, DWORD, void*, int pageWidth, int pageHeight) override {
-        width = pageWidth;
-        height = pageHeight;
-        AddPage();
-        return S_OK;
-    }
-    int AddPage() override {
-        pages.push_back(std::make_unique<ManagerPage>(&sink, width, height));
-        pages.back()->Initialize();
-        return static_cast<int>(pages.size());
-    }
-    int SelectPage(int index) override {
-        current = static_cast<std::size_t>(index);
-        return 1;
-    }
-    int ShowPage(int index) override {
-        shown = current = static_cast<std::size_t>(index);
-        return 1;
-    }
-    Handle CreateTextObject(int kind, int sizeClass, int alignment, int boxWidth) override {
-        return pages[current]->CreateTextObject(static_cast<TextKind>(kind), static_cast<SizeClass>(sizeClass),
-                                                static_cast<UINT>(alignment), boxWidth, 1);
-    }
-    HRESULT SetObjectOrigin(Handle object, int x, int y) override {
-        return pages[current]->SetObjectOrigin(static_cast<ObjectHandle>(object), x, y);
-    }
-    HRESULT SetObjectText(Handle object, const WCHAR* text) override {
-        return pages[current]->SetObjectText(static_cast<ObjectHandle>(object), text);
-    }
-    int IsButtonReleased(int) override { return 0; }
-    void Update() override {
-        ManagerPage& page = *pages[shown];
-        page.Advance(GetTickCount());
-        page.Render();
-        frame = page.GetDeviceBitmap();
-    }
-
-    const DeviceBitmap* frame = nullptr;
-
-private:
-    NoButtons sink;
-    std::vector<std::unique_ptr<ManagerPage>> pages;
-    std::size_t current = 0;
-    std::size_t shown = 0;
-    int width = 0;
-    int height = 0;
-};
 
 struct SampleValues {
     float ias, vvi, agl, hdg, tki, tke;
@@ -134,7 +74,7 @@ TEST(SteadyTurnAllocationTest, ATurnAfterWarmUpAllocatesNothing) {
     };
     for (const Case& c : cases) {
         platform::TestClock clock;
-        PageDisplay display;
+        harness::PageDisplay display;
         ScriptedSource source(c.samples);
         DashboardApp app(display, source);
         app.Start();
@@ -151,7 +91,7 @@ TEST(SteadyTurnAllocationTest, ATurnAfterWarmUpAllocatesNothing) {
         }
         const std::uint64_t made = testing::AllocationCount() - before;
         EXPECT_EQ(made, 0u) << c.name;
-        EXPECT_NE(display.frame, nullptr) << c.name;
+        EXPECT_NE(display.Frame(), nullptr) << c.name;
     }
 }
 

@@ -14,8 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "tools/harness/shadow_dashboard.h"
 #include "tools/soak/panel_observer.h"
-#include "tools/soak/shadow_dashboard.h"
 
 namespace vareko::soak {
 

@@ -5,7 +5,7 @@
 #include <fstream>
 
 #include "tools/display-service/control_client.h"
-#include "tools/soak/shadow_dashboard.h"
+#include "tools/harness/shadow_dashboard.h"
 
 namespace vareko::soak {
 namespace {

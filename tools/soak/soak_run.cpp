@@ -20,12 +20,12 @@
 #include <memory>
 #include <thread>
 
+#include "tools/harness/shadow_dashboard.h"
 #include "tools/soak/bad_datagrams.h"
 #include "tools/soak/child_process.h"
 #include "tools/soak/datagram_relay.h"
 #include "tools/soak/panel_observer.h"
 #include "tools/soak/priority_client.h"
-#include "tools/soak/shadow_dashboard.h"
 #include "tools/soak/soak_report.h"
 
 namespace vareko::soak {

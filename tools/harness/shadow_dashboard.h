@@ -1,8 +1,8 @@
-// The soak's reference for what the panel should show: the dashboard's own
-// code (DashboardApp) run in this process on two manager pages, fed with the
-// datagrams the soak forwards, so every forwarded datagram yields the exact
-// picture the program must put on the panel. Depends on app/ and display/
-// pages, never on the device link.
+// The reference for what the panel should show: the dashboard's own code
+// (DashboardApp) run in this process on two manager pages, fed with the
+// datagrams a tool forwards to the program, so every forwarded datagram yields
+// the exact picture the program must put on the panel. Depends on app/ and
+// display/ pages, never on the device link.
 #pragma once
 
 #include <cstdint>
