@@ -2,13 +2,10 @@
 #include "tests/e2e/e2e_harness.h"
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <signal.h>
-#include <spawn.h>
 #include <stdlib.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <fstream>
@@ -20,61 +17,13 @@
 #include "tools/display-service/service_socket.h"
 #include "tools/send/datagram_format.h"
 
-extern char** environ;
-
 namespace vareko::e2e {
 namespace {
 
 constexpr int kReplyTimeoutMs = 2000;
 constexpr auto kPumpPeriod = std::chrono::milliseconds(10);
 
-bool WaitExited(pid_t pid, int& status, std::chrono::milliseconds timeout) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (std::chrono::steady_clock::now() < deadline) {
-        if (waitpid(pid, &status, WNOHANG) == pid) return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return false;
-}
-
 }  // namespace
-
-ChildProcess::~ChildProcess() { Stop(SIGKILL); }
-
-bool ChildProcess::Start(const std::vector<std::string>& argv, const std::filesystem::path& logFile) {
-    std::vector<char*> args;
-    for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
-    args.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, logFile.c_str(), O_WRONLY | O_CREAT | O_APPEND, 0644);
-    posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
-    const int rc = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    termSignal = -1;
-    if (rc != 0) pid = -1;
-    return rc == 0;
-}
-
-bool ChildProcess::Running() {
-    if (pid < 0) return false;
-    int status = 0;
-    if (waitpid(pid, &status, WNOHANG) != pid) return true;
-    termSignal = WIFSIGNALED(status) ? WTERMSIG(status) : -1;
-    pid = -1;
-    return false;
-}
-
-void ChildProcess::Stop(int signal) {
-    if (pid < 0) return;
-    kill(pid, signal);
-    int status = 0;
-    if (!WaitExited(pid, status, std::chrono::milliseconds(3000))) {
-        kill(pid, SIGKILL);
-        waitpid(pid, &status, 0);
-    }
-    pid = -1;
-}
 
 Panel ToPanel(const std::uint8_t* pixels) {
     Panel panel(kDevicePixelBytes);

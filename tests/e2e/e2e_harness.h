@@ -6,8 +6,6 @@
 // and buttons go through the service's control protocol.
 #pragma once
 
-#include <sys/types.h>
-
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -19,6 +17,7 @@
 
 #include "app/telemetry_sample.h"
 #include "toolkit/device_bitmap.h"
+#include "tools/harness/child_process.h"
 
 namespace vareko::e2e {
 
@@ -33,26 +32,6 @@ bool Eventually(Condition condition, std::chrono::milliseconds timeout = std::ch
     }
     return true;
 }
-
-class ChildProcess {
-public:
-    ChildProcess() = default;
-    ~ChildProcess();
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
-
-    // Starts `argv[0]` with the current environment; output goes to `logFile`.
-    bool Start(const std::vector<std::string>& argv, const std::filesystem::path& logFile);
-    bool Running();
-    // SIGKILL for a crash-like end, SIGTERM for an orderly one; waits for it.
-    void Stop(int signal);
-    // How the process ended: the signal that killed it, or -1.
-    int TermSignal() const { return termSignal; }
-
-private:
-    pid_t pid = -1;
-    int termSignal = -1;
-};
 
 // The frame on the panel as white/black flags, row by row.
 using Panel = std::vector<bool>;
@@ -102,14 +81,13 @@ public:
     void KillService();
     bool StartProgram();
     bool ProgramRunning() { return program.Running(); }
-    int ProgramSignal() const { return program.TermSignal(); }
     const std::filesystem::path& Folder() const { return folder; }
     std::string Logs() const;
 
 private:
     std::filesystem::path folder;
-    ChildProcess service;
-    ChildProcess program;
+    harness::ChildProcess service;
+    harness::ChildProcess program;
 };
 
 }  // namespace vareko::e2e

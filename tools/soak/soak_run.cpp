@@ -20,9 +20,9 @@
 #include <memory>
 #include <thread>
 
+#include "tools/harness/child_process.h"
 #include "tools/harness/shadow_dashboard.h"
 #include "tools/soak/bad_datagrams.h"
-#include "tools/soak/child_process.h"
 #include "tools/soak/datagram_relay.h"
 #include "tools/soak/panel_observer.h"
 #include "tools/soak/priority_client.h"
@@ -142,7 +142,8 @@ private:
         setenv("VAREKO_REGISTRY_ROOT", (folder / "registry").c_str(), 1);
         setenv("VAREKO_DISPLAY_SOCKET", socketPath.c_str(), 1);
         if (!TelemetryPortFree()) return Abort("UDP port 6060 is in use by another process");
-        if (RunCommand({options.displayTool, "register", options.library}, folder / "register.log", kCommandTimeoutMs) != 0) {
+        if (harness::RunCommand({options.displayTool, "register", options.library},
+                                folder / "register.log", kCommandTimeoutMs) != 0) {
             return Abort("vareko-display register failed");
         }
         std::array<std::uint8_t, kDevicePixelBytes> black{};
@@ -295,12 +296,14 @@ private:
     }
 
     bool UnplugAndPlug() {
-        if (RunCommand({options.displayTool, "unplug"}, folder / "cli.log", kCommandTimeoutMs) != 0) {
+        if (harness::RunCommand({options.displayTool, "unplug"}, folder / "cli.log",
+                                kCommandTimeoutMs) != 0) {
             Fail("vareko-display unplug failed");
             return false;
         }
         std::this_thread::sleep_for(milliseconds(kFaultHoldMs));
-        if (RunCommand({options.displayTool, "plug"}, folder / "cli.log", kCommandTimeoutMs) != 0) {
+        if (harness::RunCommand({options.displayTool, "plug"}, folder / "cli.log",
+                                kCommandTimeoutMs) != 0) {
             Fail("vareko-display plug failed");
             return false;
         }
@@ -390,9 +393,9 @@ private:
     std::string socketPath;
     PanelObserver observer;
     DatagramRelay relay;
-    ChildProcess service;
-    ChildProcess program;
-    ChildProcess sender;
+    harness::ChildProcess service;
+    harness::ChildProcess program;
+    harness::ChildProcess sender;
     PriorityClient priorityClient;
     std::uint64_t serviceRuns = 0;
     std::uint64_t startUs = 0;

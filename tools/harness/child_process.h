@@ -1,6 +1,7 @@
-// The processes of a soak run: started with posix_spawn (output to a log
-// file, the environment inherited), watched without blocking, stopped by a
-// signal to their own pid only. POSIX.
+// Child processes of the tools and of the tests that run whole programs:
+// started with posix_spawn (output to a log file, the environment
+// inherited), watched without blocking, stopped by a signal to their own pid
+// only. POSIX.
 #pragma once
 
 #include <sys/types.h>
@@ -9,7 +10,7 @@
 #include <string>
 #include <vector>
 
-namespace vareko::soak {
+namespace vareko::harness {
 
 class ChildProcess {
 public:
@@ -18,6 +19,7 @@ public:
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
 
+    // Starts the program at the path `argv[0]`; its output is appended to `logFile`.
     bool Start(const std::vector<std::string>& argv, const std::filesystem::path& logFile);
     pid_t Pid() const { return pid; }
     // False once the process has ended; `Ending()` then says how.
@@ -34,4 +36,4 @@ private:
 // Runs a command to its end (at most `timeoutMs`); its exit status, or -1.
 int RunCommand(const std::vector<std::string>& argv, const std::filesystem::path& logFile, int timeoutMs);
 
-}  // namespace vareko::soak
+}  // namespace vareko::harness

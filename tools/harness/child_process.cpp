@@ -1,5 +1,5 @@
 // Spawning, polling and stopping children.
-#include "tools/soak/child_process.h"
+#include "tools/harness/child_process.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -13,7 +13,7 @@
 
 extern char** environ;
 
-namespace vareko::soak {
+namespace vareko::harness {
 namespace {
 
 std::string DescribeStatus(int status) {
@@ -89,4 +89,4 @@ int RunCommand(const std::vector<std::string>& argv, const std::filesystem::path
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-}  // namespace vareko::soak
+}  // namespace vareko::harness
