@@ -17,6 +17,7 @@
 #include "app/telemetry_receiver.h"
 #include "tests/app/telemetry_text.h"
 #include "tests/app/udp_port_probe.h"
+#include "tools/harness/eventually.h"
 
 extern char** environ;
 
@@ -28,7 +29,6 @@ using testing::DatagramText;
 using testing::DescribeDifferences;
 using testing::FindUdpSocket;
 using testing::PreviousSample;
-using testing::WaitFor;
 using testing::WellFormedFields;
 
 class TelemetryPortTest : public ::testing::Test {
@@ -141,7 +141,7 @@ TEST_F(TelemetryPortTest, ProgramKeepsRunningSilentlyUnderBadInput) {
     ProgramProcess program;
     ASSERT_TRUE(program.Start(VAREKO_PROGRAM_PATH));
     testing::UdpSocketState bound;
-    ASSERT_TRUE(WaitFor(
+    ASSERT_TRUE(harness::Eventually(
         [&] {
             const auto state = FindUdpSocket(kTelemetryPort);
             if (state && testing::ProcessHoldsSocket(program.Pid(), state->inode)) {
@@ -180,7 +180,7 @@ TEST_F(TelemetryPortTest, ProgramKeepsRunningSilentlyUnderBadInput) {
     // final good datagram has been taken from the queue, every bad one before
     // it has been parsed.
     Send(DatagramText(WellFormedFields()));
-    EXPECT_TRUE(WaitFor(
+    EXPECT_TRUE(harness::Eventually(
         [&] {
             const auto state = FindUdpSocket(kTelemetryPort);
             return state && state->inode == bound.inode && state->queuedBytes == 0;

@@ -5,9 +5,7 @@
 
 #include <sys/types.h>
 
-#include <chrono>
 #include <cstdint>
-#include <functional>
 #include <optional>
 
 namespace vareko::testing {
@@ -23,9 +21,5 @@ std::optional<UdpSocketState> FindUdpSocket(std::uint16_t port);
 
 // Whether the process holds the socket with that inode.
 bool ProcessHoldsSocket(pid_t pid, unsigned long inode);
-
-// Polls condition every few milliseconds until it holds or timeout passes.
-// For waiting on another process only; never for timing assertions.
-bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 
 }  // namespace vareko::testing

@@ -18,20 +18,11 @@
 #include "app/telemetry_sample.h"
 #include "toolkit/device_bitmap.h"
 #include "tools/harness/child_process.h"
+#include "tools/harness/eventually.h"
 
 namespace vareko::e2e {
 
-// Polls `condition` until it holds or `timeout` passes. Only for results that
-// cross a process boundary.
-template <typename Condition>
-bool Eventually(Condition condition, std::chrono::milliseconds timeout = std::chrono::milliseconds(10000)) {
-    const auto deadline = std::chrono::steady_clock::now() + timeout;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
+using harness::Eventually;
 
 // The frame on the panel as white/black flags, row by row.
 using Panel = std::vector<bool>;

@@ -16,11 +16,11 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <memory>
 #include <thread>
 
 #include "tools/harness/child_process.h"
+#include "tools/harness/eventually.h"
 #include "tools/harness/shadow_dashboard.h"
 #include "tools/soak/bad_datagrams.h"
 #include "tools/soak/datagram_relay.h"
@@ -34,8 +34,8 @@ namespace {
 using std::chrono::milliseconds;
 
 constexpr std::uint16_t kTelemetryPort = 6060;
-constexpr int kStartTimeoutMs = 10000;
-constexpr int kRecoveryTimeoutMs = 5000;
+constexpr milliseconds kStartTimeout{10000};
+constexpr milliseconds kRecoveryTimeout{5000};
 constexpr int kCommandTimeoutMs = 5000;
 constexpr int kFaultHoldMs = 300;          // how long the service stays dead, the device unplugged
 constexpr int kPriorityClientStayMs = 600;
@@ -68,18 +68,9 @@ std::atomic<bool> interrupted{false};
 
 void OnInterrupt(int) { interrupted = true; }
 
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
-    const auto deadline = std::chrono::steady_clock::now() + milliseconds(timeoutMs);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(milliseconds(2));
-    }
-    return true;
-}
-
 // Waits until no process (program or sender) is bound to the port, at most a minute.
 bool TelemetryPortFree() {
-    return WaitFor(
+    return harness::Eventually(
         [] {
             const int fd = socket(AF_INET, SOCK_DGRAM, 0);
             sockaddr_in a{};
@@ -90,7 +81,7 @@ bool TelemetryPortFree() {
             close(fd);
             return free;
         },
-        60000);
+        milliseconds(60000));
 }
 
 class Run {
@@ -163,8 +154,9 @@ private:
                           folder / "sender.log")) {
             return Abort("cannot start vareko-send");
         }
-        if (!WaitFor([&] { return observer.WithChecks([](PanelChecks& c) { return c.lastProgramSeq > 0; }); },
-                     kStartTimeoutMs)) {
+        if (!harness::Eventually(
+                [&] { return observer.WithChecks([](PanelChecks& c) { return c.lastProgramSeq > 0; }); },
+                kStartTimeout)) {
             return Abort("the panel never showed a datagram");
         }
         if (const std::string e = priorityClient.Load(options.library); !e.empty()) return Abort("priority client: " + e);
@@ -180,7 +172,7 @@ private:
         const std::uint64_t before = observer.Subscriptions();
         if (!service.Start({options.displayTool, "serve", "--http-port", "0", "--no-tcp"}, folder / "service.log")) return false;
         ++serviceRuns;
-        return WaitFor([&] { return observer.Subscriptions() > before; }, kStartTimeoutMs);
+        return harness::Eventually([&] { return observer.Subscriptions() > before; }, kStartTimeout);
     }
 
     // Sleeps until `untilUs`, watching the processes; false when the run must end.
@@ -267,8 +259,12 @@ private:
         }
         if (!faultRemoved) return;
         std::optional<Recovery> recovery;
-        WaitFor([&] { return (recovery = observer.WithChecks([](PanelChecks& c) { return c.TakeRecovery(); })).has_value(); },
-                kRecoveryTimeoutMs);
+        harness::Eventually(
+            [&] {
+                recovery = observer.WithChecks([](PanelChecks& c) { return c.TakeRecovery(); });
+                return recovery.has_value();
+            },
+            kRecoveryTimeout);
         if (!recovery) {
             observer.WithChecks([](PanelChecks& c) { c.AbandonRecovery(); });
             Fail(std::string(kEventNames[kind]) + ": no current frame within 5 s");
@@ -321,7 +317,7 @@ private:
             observer.WithChecks([&](PanelChecks& c) { c.ExpectRecovery(nextSeq, NowUs()); });
             *sent = true;
         });
-        if (!WaitFor([&] { return sent->load(); }, kRecoveryTimeoutMs)) {
+        if (!harness::Eventually([&] { return sent->load(); }, kRecoveryTimeout)) {
             // The relay has not forwarded anything: the sender has stopped.
             relay.RequestBurst({}, nullptr);
             Fail("the burst was never sent");
