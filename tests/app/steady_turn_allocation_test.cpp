@@ -6,8 +6,8 @@
 // output does once a device is open: the harness's PageDisplay.
 #include <gtest/gtest.h>
 
+#include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -26,6 +26,14 @@ struct SampleValues {
     const char* acs;
 };
 
+// Copies a word into a record field, cut to fit, always terminated.
+template <std::size_t N>
+void CopyWord(char (&field)[N], const char* word) {
+    std::size_t length = 0;
+    for (; length + 1 < N && word[length] != '\0'; ++length) field[length] = word[length];
+    field[length] = '\0';
+}
+
 // Hands out the scripted samples in a cycle; every one sets all fields.
 class ScriptedSource final : public TelemetrySource {
 public:
@@ -40,9 +48,9 @@ public:
         sample.hdg = v.hdg;
         sample.tki = v.tki;
         sample.tke = v.tke;
-        std::strncpy(sample.mod, v.mod, sizeof sample.mod);
-        std::strncpy(sample.sub, v.sub, sizeof sample.sub);
-        std::strncpy(sample.acs, v.acs, sizeof sample.acs);
+        CopyWord(sample.mod, v.mod);
+        CopyWord(sample.sub, v.sub);
+        CopyWord(sample.acs, v.acs);
         return static_cast<int>(kTelemetryKeys.size());
     }
 
