@@ -367,6 +367,7 @@ void DisplayService::OnClose(Client& c) {
 void DisplayService::OnFrame(Client& c, const FrameMessage& m) {
     // A frame that was under way when the device went away is not an error.
     if (!c.deviceOpen) return;
+    if (options_.frameObserver) options_.frameObserver(m.pixels.data());
     std::copy(m.pixels.begin(), m.pixels.end(), c.frame.begin());
     c.priority = m.priority;
     c.hasFrame = true;

@@ -12,6 +12,7 @@
 #include <chrono>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -36,6 +37,10 @@ struct ServiceOptions {
     int tcpPort = 0;                  // loopback TCP; 0: any free port; kTcpDisabled: none
     std::string tokenPath;            // empty: TokenPathForSocket(socket path)
     int tokenWaitMs = kDefaultTokenWaitMs;  // a TCP client without its token by then is closed
+    // Called on the loop thread with the pixels of every frame that a client
+    // sends to its open device, as soon as it is decoded (in-process
+    // measurements time and name frames with it); empty: none.
+    std::function<void(const std::uint8_t* pixels)> frameObserver;
 };
 
 class DisplayService {

@@ -3,9 +3,7 @@
 // at the quiet moment before each event, then stop and report.
 #include "tools/soak/soak_run.h"
 
-#include <netinet/in.h>
 #include <signal.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -27,6 +25,7 @@
 #include "tools/soak/panel_observer.h"
 #include "tools/soak/priority_client.h"
 #include "tools/soak/soak_report.h"
+#include "tools/soak/udp_port.h"
 
 namespace vareko::soak {
 namespace {
@@ -67,22 +66,6 @@ enum ProcessIndex { kProgramRow, kServiceRow, kSenderRow, kDriverRow, kProcessRo
 std::atomic<bool> interrupted{false};
 
 void OnInterrupt(int) { interrupted = true; }
-
-// Waits until no process (program or sender) is bound to the port, at most a minute.
-bool TelemetryPortFree() {
-    return harness::Eventually(
-        [] {
-            const int fd = socket(AF_INET, SOCK_DGRAM, 0);
-            sockaddr_in a{};
-            a.sin_family = AF_INET;
-            a.sin_port = htons(kTelemetryPort);
-            a.sin_addr.s_addr = htonl(INADDR_ANY);
-            const bool free = bind(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0;
-            close(fd);
-            return free;
-        },
-        milliseconds(60000));
-}
 
 class Run {
 public:
@@ -132,7 +115,8 @@ private:
         startUs = NowUs();
         setenv("VAREKO_REGISTRY_ROOT", (folder / "registry").c_str(), 1);
         setenv("VAREKO_DISPLAY_SOCKET", socketPath.c_str(), 1);
-        if (!TelemetryPortFree()) return Abort("UDP port 6060 is in use by another process");
+        // Another run (program or sender) may still hold the port; wait up to a minute.
+        if (!WaitUdpPortFree(kTelemetryPort, 60000)) return Abort("UDP port 6060 is in use by another process");
         if (harness::RunCommand({options.displayTool, "register", options.library},
                                 folder / "register.log", kCommandTimeoutMs) != 0) {
             return Abort("vareko-display register failed");

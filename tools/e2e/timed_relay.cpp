@@ -1,0 +1,85 @@
+// The relay's sockets and its thread.
+#include "tools/e2e/timed_relay.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+namespace vareko::e2e {
+namespace {
+
+constexpr int kPollMs = 50;
+constexpr std::size_t kLargestDatagram = 65536;
+
+sockaddr_in Loopback(std::uint16_t port) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(port);
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return a;
+}
+
+}  // namespace
+
+std::uint64_t SteadyNowUs() {
+    return static_cast<std::uint64_t>(
+        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now().time_since_epoch())
+            .count());
+}
+
+TimedRelay::~TimedRelay() {
+    Stop();
+    if (listenFd >= 0) close(listenFd);
+    if (forwardFd >= 0) close(forwardFd);
+}
+
+std::string TimedRelay::Open(std::uint16_t forwardPort, std::size_t expectedDatagrams) {
+    datagrams.reserve(expectedDatagrams);
+    listenFd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    forwardFd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (listenFd < 0 || forwardFd < 0) return std::string("socket: ") + std::strerror(errno);
+    sockaddr_in any = Loopback(0);
+    if (bind(listenFd, reinterpret_cast<const sockaddr*>(&any), sizeof any) != 0) {
+        return std::string("bind: ") + std::strerror(errno);
+    }
+    socklen_t length = sizeof any;
+    getsockname(listenFd, reinterpret_cast<sockaddr*>(&any), &length);
+    listenPort = ntohs(any.sin_port);
+    // Connected, so every forward is a plain send to the one receiver.
+    const sockaddr_in to = Loopback(forwardPort);
+    if (connect(forwardFd, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) {
+        return std::string("connect: ") + std::strerror(errno);
+    }
+    return {};
+}
+
+void TimedRelay::Start() { thread = std::thread([this] { Loop(); }); }
+
+void TimedRelay::Stop() {
+    stop = true;
+    if (thread.joinable()) thread.join();
+}
+
+void TimedRelay::Loop() {
+    std::vector<char> buffer(kLargestDatagram);
+    while (!stop) {
+        pollfd p{listenFd, POLLIN, 0};
+        if (poll(&p, 1, kPollMs) <= 0) continue;
+        const ssize_t n = recv(listenFd, buffer.data(), buffer.size(), 0);
+        if (n < 0) continue;
+        const std::uint64_t at = SteadyNowUs();
+        // A refused send (the program not bound yet) is not an error here:
+        // UDP has no receiver to wait for, and the datagram is counted as sent.
+        static_cast<void>(send(forwardFd, buffer.data(), static_cast<std::size_t>(n), 0));
+        datagrams.push_back({at, std::string(buffer.data(), static_cast<std::size_t>(n))});
+        forwarded.store(forwarded.load() + 1);
+    }
+}
+
+}  // namespace vareko::e2e
