@@ -13,7 +13,6 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -26,10 +25,12 @@
 #include "tools/harness/shadow_dashboard.h"
 #include "tools/soak/process_usage.h"
 #include "tools/soak/udp_port.h"
+#include "tools/soak/wait_for.h"
 
 namespace vareko::e2e {
 namespace {
 
+using soak::WaitFor;
 using std::chrono::milliseconds;
 
 constexpr std::uint16_t kTelemetryPort = 6060;
@@ -40,15 +41,6 @@ constexpr int kSampleEveryMs = 20;
 constexpr int kSenderGraceMs = 10000;  // beyond the sending time
 constexpr int kQuietAfterMs = 300;     // no new frame for this long: the program has caught up
 constexpr int kDrainTimeoutMs = 20000;
-
-bool WaitFor(const std::function<bool()>& condition, int timeoutMs) {
-    const auto deadline = std::chrono::steady_clock::now() + milliseconds(timeoutMs);
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(milliseconds(1));
-    }
-    return true;
-}
 
 // Frames as the service receives them; written on its loop thread.
 class FrameLog {

@@ -1,29 +1,21 @@
 // The relay's sockets and its thread.
 #include "tools/e2e/timed_relay.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <optional>
+
+#include "tools/soak/udp_port.h"
 
 namespace vareko::e2e {
 namespace {
 
 constexpr int kPollMs = 50;
 constexpr std::size_t kLargestDatagram = 65536;
-
-sockaddr_in Loopback(std::uint16_t port) {
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_port = htons(port);
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    return a;
-}
 
 }  // namespace
 
@@ -44,15 +36,9 @@ std::string TimedRelay::Open(std::uint16_t forwardPort, std::size_t expectedData
     listenFd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     forwardFd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (listenFd < 0 || forwardFd < 0) return std::string("socket: ") + std::strerror(errno);
-    sockaddr_in any = Loopback(0);
-    if (bind(listenFd, reinterpret_cast<const sockaddr*>(&any), sizeof any) != 0) {
-        return std::string("bind: ") + std::strerror(errno);
-    }
-    socklen_t length = sizeof any;
-    getsockname(listenFd, reinterpret_cast<sockaddr*>(&any), &length);
-    listenPort = ntohs(any.sin_port);
+    if (std::string e = soak::BindLoopback(listenFd, listenPort); !e.empty()) return e;
     // Connected, so every forward is a plain send to the one receiver.
-    const sockaddr_in to = Loopback(forwardPort);
+    const sockaddr_in to = soak::LoopbackAddress(forwardPort);
     if (connect(forwardFd, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) {
         return std::string("connect: ") + std::strerror(errno);
     }
@@ -69,15 +55,13 @@ void TimedRelay::Stop() {
 void TimedRelay::Loop() {
     std::vector<char> buffer(kLargestDatagram);
     while (!stop) {
-        pollfd p{listenFd, POLLIN, 0};
-        if (poll(&p, 1, kPollMs) <= 0) continue;
-        const ssize_t n = recv(listenFd, buffer.data(), buffer.size(), 0);
-        if (n < 0) continue;
+        const std::optional<std::size_t> size = soak::ReceiveWithin(listenFd, buffer, kPollMs);
+        if (!size) continue;
         const std::uint64_t at = SteadyNowUs();
         // A refused send (the program not bound yet) is not an error here:
         // UDP has no receiver to wait for, and the datagram is counted as sent.
-        static_cast<void>(send(forwardFd, buffer.data(), static_cast<std::size_t>(n), 0));
-        datagrams.push_back({at, std::string(buffer.data(), static_cast<std::size_t>(n))});
+        static_cast<void>(send(forwardFd, buffer.data(), *size, 0));
+        datagrams.push_back({at, std::string(buffer.data(), *size)});
         forwarded.store(forwarded.load() + 1);
     }
 }

@@ -26,6 +26,7 @@
 #include "tools/soak/priority_client.h"
 #include "tools/soak/soak_report.h"
 #include "tools/soak/udp_port.h"
+#include "tools/soak/wait_for.h"
 
 namespace vareko::soak {
 namespace {

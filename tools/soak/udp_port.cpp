@@ -3,15 +3,17 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <charconv>
-#include <chrono>
+#include <cstring>
 #include <fstream>
 #include <sstream>
-#include <string>
-#include <thread>
+
+#include "tools/soak/wait_for.h"
 
 namespace vareko::soak {
 namespace {
@@ -29,6 +31,33 @@ std::optional<long long> HexAfterColon(const std::string& field) {
 
 }  // namespace
 
+sockaddr_in LoopbackAddress(std::uint16_t port) {
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(port);
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    return a;
+}
+
+std::string BindLoopback(int fd, std::uint16_t& port) {
+    sockaddr_in a = LoopbackAddress(0);
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a) != 0) return std::string("bind: ") + std::strerror(errno);
+    socklen_t length = sizeof a;
+    if (getsockname(fd, reinterpret_cast<sockaddr*>(&a), &length) != 0) {
+        return std::string("getsockname: ") + std::strerror(errno);
+    }
+    port = ntohs(a.sin_port);
+    return {};
+}
+
+std::optional<std::size_t> ReceiveWithin(int fd, std::span<char> buffer, int waitMs) {
+    pollfd p{fd, POLLIN, 0};
+    if (poll(&p, 1, waitMs) <= 0) return std::nullopt;
+    const ssize_t n = recv(fd, buffer.data(), buffer.size(), 0);
+    if (n < 0) return std::nullopt;
+    return static_cast<std::size_t>(n);
+}
+
 bool UdpPortFree(std::uint16_t port) {
     const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (fd < 0) return false;
@@ -42,12 +71,7 @@ bool UdpPortFree(std::uint16_t port) {
 }
 
 bool WaitUdpPortFree(std::uint16_t port, int timeoutMs) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!UdpPortFree(port)) {
-        if (std::chrono::steady_clock::now() > deadline) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return true;
+    return WaitFor([port] { return UdpPortFree(port); }, timeoutMs, 20);
 }
 
 std::optional<UdpSocketState> FindUdpSocket(std::string_view table, std::uint16_t port) {
