@@ -11,10 +11,15 @@
 #include <string>
 
 #include "tools/soak/process_usage.h"
-#include "tools/soak/udp_port.h"
+#include "tools/harness/udp_port.h"
 
 namespace vareko::soak {
 namespace {
+
+using harness::FindUdpSocket;
+using harness::ReadUdpSocket;
+using harness::UdpPortFree;
+using harness::UdpSocketState;
 
 TEST(ProcReadersTest, CpuTicksAreUserPlusSystemTime) {
     struct Case {

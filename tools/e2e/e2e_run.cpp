@@ -24,13 +24,13 @@
 #include "tools/harness/child_process.h"
 #include "tools/harness/shadow_dashboard.h"
 #include "tools/soak/process_usage.h"
-#include "tools/soak/udp_port.h"
-#include "tools/soak/wait_for.h"
+#include "tools/harness/udp_port.h"
+#include "tools/harness/wait_for.h"
 
 namespace vareko::e2e {
 namespace {
 
-using soak::WaitFor;
+using harness::WaitFor;
 using std::chrono::milliseconds;
 
 constexpr std::uint16_t kTelemetryPort = 6060;
@@ -133,7 +133,7 @@ private:
     bool Measure() {
         setenv("VAREKO_REGISTRY_ROOT", (folder / "registry").c_str(), 1);
         setenv("VAREKO_DISPLAY_SOCKET", (folder / "display.sock").c_str(), 1);
-        if (!soak::WaitUdpPortFree(kTelemetryPort, kPortWaitMs)) {
+        if (!harness::WaitUdpPortFree(kTelemetryPort, kPortWaitMs)) {
             return Fail("UDP port 6060 is in use by another process (a test of another build, or a running "
                         "vareko or vareko-send: see `ss -ulpn 'sport = :6060'`); stop it and run again");
         }
@@ -205,14 +205,14 @@ private:
             kDrainTimeoutMs);
         if (!program.Running()) return Fail("vareko died: " + program.Ending());
         figures.peakRssMiB = static_cast<double>(soak::ReadProcessUsage(program.Pid()).peakRssKiB) / 1024.0;
-        if (const auto state = soak::ReadUdpSocket(kTelemetryPort)) figures.drops = state->drops;
+        if (const auto state = harness::ReadUdpSocket(kTelemetryPort)) figures.drops = state->drops;
         relay.Stop();
         return true;
     }
 
     // The program's socket queue and how many datagrams wait in it.
     void SampleQueue(std::size_t framesBefore) {
-        const auto state = soak::ReadUdpSocket(kTelemetryPort);
+        const auto state = harness::ReadUdpSocket(kTelemetryPort);
         if (!state) return;
         figures.peakQueueBytes = std::max(figures.peakQueueBytes, state->receiveQueueBytes);
         const auto turned = static_cast<long long>(frames.Count() - framesBefore);

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <optional>
 
-#include "tools/soak/udp_port.h"
+#include "tools/harness/udp_port.h"
 
 namespace vareko::e2e {
 namespace {
@@ -36,9 +36,9 @@ std::string TimedRelay::Open(std::uint16_t forwardPort, std::size_t expectedData
     listenFd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     forwardFd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (listenFd < 0 || forwardFd < 0) return std::string("socket: ") + std::strerror(errno);
-    if (std::string e = soak::BindLoopback(listenFd, listenPort); !e.empty()) return e;
+    if (std::string e = harness::BindLoopback(listenFd, listenPort); !e.empty()) return e;
     // Connected, so every forward is a plain send to the one receiver.
-    const sockaddr_in to = soak::LoopbackAddress(forwardPort);
+    const sockaddr_in to = harness::LoopbackAddress(forwardPort);
     if (connect(forwardFd, reinterpret_cast<const sockaddr*>(&to), sizeof to) != 0) {
         return std::string("connect: ") + std::strerror(errno);
     }
@@ -55,7 +55,7 @@ void TimedRelay::Stop() {
 void TimedRelay::Loop() {
     std::vector<char> buffer(kLargestDatagram);
     while (!stop) {
-        const std::optional<std::size_t> size = soak::ReceiveWithin(listenFd, buffer, kPollMs);
+        const std::optional<std::size_t> size = harness::ReceiveWithin(listenFd, buffer, kPollMs);
         if (!size) continue;
         const std::uint64_t at = SteadyNowUs();
         // A refused send (the program not bound yet) is not an error here:

@@ -8,7 +8,7 @@
 #include <cstring>
 #include <optional>
 
-#include "tools/soak/udp_port.h"
+#include "tools/harness/udp_port.h"
 
 namespace vareko::soak {
 namespace {
@@ -31,7 +31,7 @@ std::string DatagramRelay::Open(std::uint16_t port) {
     listenFd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     forwardFd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     if (listenFd < 0 || forwardFd < 0) return std::string("socket: ") + std::strerror(errno);
-    if (std::string e = BindLoopback(listenFd, listenPort); !e.empty()) return e;
+    if (std::string e = harness::BindLoopback(listenFd, listenPort); !e.empty()) return e;
     const std::uint64_t initial = shadow.Start();
     observer.WithBook([&](FrameBook& book) { book.AddDatagram(0, initial); });
     return {};
@@ -51,7 +51,7 @@ void DatagramRelay::RequestBurst(std::vector<std::string> datagrams, std::functi
 }
 
 void DatagramRelay::Forward(const char* bytes, std::size_t size) {
-    const sockaddr_in to = LoopbackAddress(forwardPort);
+    const sockaddr_in to = harness::LoopbackAddress(forwardPort);
     // Nobody bound to the port is not an error here: UDP has no receiver to wait for.
     static_cast<void>(sendto(forwardFd, bytes, size, 0, reinterpret_cast<const sockaddr*>(&to), sizeof to));
 }
@@ -59,7 +59,7 @@ void DatagramRelay::Forward(const char* bytes, std::size_t size) {
 void DatagramRelay::Loop() {
     std::vector<char> buffer(kLargestDatagram);
     while (!stop) {
-        const std::optional<std::size_t> received = ReceiveWithin(listenFd, buffer, kPollMs);
+        const std::optional<std::size_t> received = harness::ReceiveWithin(listenFd, buffer, kPollMs);
         if (!received) continue;
         const std::size_t size = *received;
         // The expected picture is in the book before the program can draw it.

@@ -25,11 +25,14 @@
 #include "tools/soak/panel_observer.h"
 #include "tools/soak/priority_client.h"
 #include "tools/soak/soak_report.h"
-#include "tools/soak/udp_port.h"
-#include "tools/soak/wait_for.h"
+#include "tools/harness/udp_port.h"
+#include "tools/harness/wait_for.h"
 
 namespace vareko::soak {
 namespace {
+
+using harness::WaitFor;
+using harness::WaitUdpPortFree;
 
 using std::chrono::milliseconds;
 

@@ -1,5 +1,5 @@
-// Bind probe and the /proc/net/udp reader.
-#include "tools/soak/udp_port.h"
+// Loopback set-up, the bind probe, the timed receive and the /proc/net/udp reader.
+#include "tools/harness/udp_port.h"
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -13,9 +13,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "tools/soak/wait_for.h"
+#include "tools/harness/wait_for.h"
 
-namespace vareko::soak {
+namespace vareko::harness {
 namespace {
 
 // The hex number behind the colon of "XXXXXXXX:YYYY".
@@ -104,4 +104,4 @@ std::optional<UdpSocketState> ReadUdpSocket(std::uint16_t port) {
     return FindUdpSocket(text.str(), port);
 }
 
-}  // namespace vareko::soak
+}  // namespace vareko::harness

@@ -4,9 +4,9 @@
 
 #include <functional>
 
-namespace vareko::soak {
+namespace vareko::harness {
 
 // Polls `condition` every `pollMs` until it holds (true) or `timeoutMs` pass (false).
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs, int pollMs = 2);
 
-}  // namespace vareko::soak
+}  // namespace vareko::harness

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-namespace vareko::soak {
+namespace vareko::harness {
 
 sockaddr_in LoopbackAddress(std::uint16_t port);
 // Binds the UDP socket `fd` to 127.0.0.1 on a free port and stores the port;
@@ -36,4 +36,4 @@ struct UdpSocketState {
 std::optional<UdpSocketState> FindUdpSocket(std::string_view table, std::uint16_t port);
 std::optional<UdpSocketState> ReadUdpSocket(std::uint16_t port);
 
-}  // namespace vareko::soak
+}  // namespace vareko::harness

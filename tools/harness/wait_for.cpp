@@ -1,10 +1,10 @@
 // The polling loop on the steady clock.
-#include "tools/soak/wait_for.h"
+#include "tools/harness/wait_for.h"
 
 #include <chrono>
 #include <thread>
 
-namespace vareko::soak {
+namespace vareko::harness {
 
 bool WaitFor(const std::function<bool()>& condition, int timeoutMs, int pollMs) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
@@ -15,4 +15,4 @@ bool WaitFor(const std::function<bool()>& condition, int timeoutMs, int pollMs) 
     return true;
 }
 
-}  // namespace vareko::soak
+}  // namespace vareko::harness
