@@ -1,17 +1,16 @@
 // The /proc readers: CPU ticks from a stat line, the telemetry socket's row
 // in the UDP table.
 #include <arpa/inet.h>
+#include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <gtest/gtest.h>
-
 #include <optional>
 #include <string>
 
-#include "tools/soak/process_usage.h"
 #include "tools/harness/udp_port.h"
+#include "tools/soak/process_usage.h"
 
 namespace vareko::soak {
 namespace {
@@ -43,14 +42,17 @@ TEST(ProcReadersTest, CpuTicksAreUserPlusSystemTime) {
 
 TEST(ProcReadersTest, FindsTheSocketBoundToThePort) {
     const std::string header =
-        "   sl  local_address rem_address   st tx_queue rx_queue tr tm->when retrnsmt   uid  timeout inode ref "
+        "   sl  local_address rem_address   st tx_queue rx_queue tr tm->when retrnsmt   uid  "
+        "timeout inode ref "
         "pointer drops\n";
     // 6060 is 0x17AC; the receive queue is the hex word after the colon.
     const std::string telemetry =
-        "  12: 00000000:17AC 00000000:0000 07 00000000:00033900 00:00000000 00000000  1000        0 4242 2 "
+        "  12: 00000000:17AC 00000000:0000 07 00000000:00033900 00:00000000 00000000  1000        "
+        "0 4242 2 "
         "0000000000000000 57\n";
     const std::string other =
-        "   7: 0100007F:A1B2 00000000:0000 07 00000000:00000000 00:00000000 00000000  1000        0 4243 2 "
+        "   7: 0100007F:A1B2 00000000:0000 07 00000000:00000000 00:00000000 00000000  1000        "
+        "0 4243 2 "
         "0000000000000000 3\n";
     struct Case {
         const char* name;
@@ -62,14 +64,16 @@ TEST(ProcReadersTest, FindsTheSocketBoundToThePort) {
         {"alone", header + telemetry, 0x33900, 57},
         {"after another socket", header + other + telemetry, 0x33900, 57},
         {"not bound", header + other, std::nullopt, 0},
-        {"a truncated row is skipped", header + "  12: 00000000:17AC 00000000:0000 07\n" + telemetry, 0x33900, 57},
+        {"a truncated row is skipped",
+         header + "  12: 00000000:17AC 00000000:0000 07\n" + telemetry, 0x33900, 57},
         {"header only", header, std::nullopt, 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         const std::optional<UdpSocketState> state = FindUdpSocket(c.table, 6060);
         ASSERT_EQ(state.has_value(), c.queueBytes.has_value());
-        if (!state) continue;
+        if (!state)
+            continue;
         EXPECT_EQ(state->receiveQueueBytes, *c.queueBytes);
         EXPECT_EQ(state->drops, c.drops);
     }

@@ -18,22 +18,30 @@ struct Figure {
 
 // The order of the table and of the counters.
 const Figure kFigures[] = {
-    {"datagrams forwarded", nullptr, [](const RateFigures& f) { return static_cast<double>(f.datagrams); }, 0},
+    {"datagrams forwarded", nullptr,
+     [](const RateFigures& f) { return static_cast<double>(f.datagrams); }, 0},
     {"sending window (s)", nullptr, [](const RateFigures& f) { return f.windowS; }, 2},
-    {"datagrams changing the page", nullptr, [](const RateFigures& f) { return static_cast<double>(f.changing); }, 0},
-    {"matched to a frame", "matched", [](const RateFigures& f) { return static_cast<double>(f.matched); }, 0},
-    {"unmatched (never shown)", "unmatched", [](const RateFigures& f) { return static_cast<double>(f.unmatched); }, 0},
+    {"datagrams changing the page", nullptr,
+     [](const RateFigures& f) { return static_cast<double>(f.changing); }, 0},
+    {"matched to a frame", "matched",
+     [](const RateFigures& f) { return static_cast<double>(f.matched); }, 0},
+    {"unmatched (never shown)", "unmatched",
+     [](const RateFigures& f) { return static_cast<double>(f.unmatched); }, 0},
     {"latency p50 (ms)", "latency_p50_ms", [](const RateFigures& f) { return f.latencyP50Ms; }, 3},
     {"latency p99 (ms)", "latency_p99_ms", [](const RateFigures& f) { return f.latencyP99Ms; }, 3},
     {"latency max (ms)", "latency_max_ms", [](const RateFigures& f) { return f.latencyMaxMs; }, 3},
     {"loop turns per second", "turns_per_s", [](const RateFigures& f) { return f.turnsPerS; }, 1},
-    {"peak backlog (datagrams)", nullptr, [](const RateFigures& f) { return static_cast<double>(f.peakBacklog); }, 0},
-    {"peak socket queue (bytes)", nullptr, [](const RateFigures& f) { return static_cast<double>(f.peakQueueBytes); }, 0},
-    {"dropped by the kernel", "socket_drops", [](const RateFigures& f) { return static_cast<double>(f.drops); }, 0},
+    {"peak backlog (datagrams)", nullptr,
+     [](const RateFigures& f) { return static_cast<double>(f.peakBacklog); }, 0},
+    {"peak socket queue (bytes)", nullptr,
+     [](const RateFigures& f) { return static_cast<double>(f.peakQueueBytes); }, 0},
+    {"dropped by the kernel", "socket_drops",
+     [](const RateFigures& f) { return static_cast<double>(f.drops); }, 0},
     {"CPU (% of one core)", "cpu_percent", [](const RateFigures& f) { return f.cpuPercent; }, 2},
     {"peak RSS (MiB)", "peak_rss_mib", [](const RateFigures& f) { return f.peakRssMiB; }, 2},
     {"first frame (ms)", "first_frame_ms", [](const RateFigures& f) { return f.firstFrameMs; }, 1},
-    {"start-up page as expected", nullptr, [](const RateFigures& f) { return f.startPictureRight ? 1.0 : 0.0; }, 0},
+    {"start-up page as expected", nullptr,
+     [](const RateFigures& f) { return f.startPictureRight ? 1.0 : 0.0; }, 0},
 };
 
 std::string Fixed(double value, int decimals) {
@@ -50,7 +58,8 @@ std::string Short(double value) {
 }
 
 std::string Padded(std::string text, std::size_t width) {
-    if (text.size() < width) text.append(width - text.size(), ' ');
+    if (text.size() < width)
+        text.append(width - text.size(), ' ');
     return text;
 }
 
@@ -62,7 +71,8 @@ std::string JsonString(std::string_view text) {
             out += c;
         } else if (static_cast<unsigned char>(c) < 0x20) {
             char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", static_cast<unsigned>(static_cast<unsigned char>(c)));
+            std::snprintf(escaped, sizeof escaped, "\\u%04x",
+                          static_cast<unsigned>(static_cast<unsigned char>(c)));
             out += escaped;
         } else {
             out += c;
@@ -80,7 +90,9 @@ std::string JsonNumber(double value) {
 
 }  // namespace
 
-std::string RunName(double rateHz) { return "EndToEnd/" + Short(rateHz) + "Hz"; }
+std::string RunName(double rateHz) {
+    return "EndToEnd/" + Short(rateHz) + "Hz";
+}
 
 std::string FormatTable(std::span<const RateFigures> runs) {
     constexpr std::size_t kLabelWidth = 30;
@@ -92,32 +104,38 @@ std::string FormatTable(std::span<const RateFigures> runs) {
         text += Padded(figure.label, kLabelWidth);
         for (const RateFigures& run : runs) {
             const double value = figure.value(run);
-            text += Padded(run.error.empty() && value >= 0 ? Fixed(value, figure.decimals) : "-", kColumnWidth);
+            text += Padded(run.error.empty() && value >= 0 ? Fixed(value, figure.decimals) : "-",
+                           kColumnWidth);
         }
         text += '\n';
     }
     for (const RateFigures& run : runs) {
-        if (!run.error.empty()) text += Short(run.rateHz) + " Hz: " + run.error + " (logs in " + run.logFolder + ")\n";
+        if (!run.error.empty())
+            text += Short(run.rateHz) + " Hz: " + run.error + " (logs in " + run.logFolder + ")\n";
     }
     return text;
 }
 
-std::string FormatJson(std::span<const RateFigures> runs, double durationS, const std::string& loadAverage) {
-    std::string text = "{\n  \"context\": {\"executable\": \"vareko-e2e\", \"duration_s\": " + JsonNumber(durationS) +
-                       ", \"load_average\": " + JsonString(loadAverage) + "},\n  \"benchmarks\": [";
+std::string FormatJson(std::span<const RateFigures> runs, double durationS,
+                       const std::string& loadAverage) {
+    std::string text = "{\n  \"context\": {\"executable\": \"vareko-e2e\", \"duration_s\": " +
+                       JsonNumber(durationS) + ", \"load_average\": " + JsonString(loadAverage) +
+                       "},\n  \"benchmarks\": [";
     const char* separator = "\n";
     for (const RateFigures& run : runs) {
         const std::string name = JsonString(RunName(run.rateHz));
         text += separator;
         separator = ",\n";
-        text += "    {\"name\": " + name + ", \"run_name\": " + name + ", \"run_type\": \"iteration\", \"iterations\": 1";
+        text += "    {\"name\": " + name + ", \"run_name\": " + name +
+                ", \"run_type\": \"iteration\", \"iterations\": 1";
         if (!run.error.empty()) {
             text += ", \"error_occurred\": true, \"error_message\": " + JsonString(run.error) + "}";
             continue;
         }
         for (const Figure& figure : kFigures) {
             const double value = figure.value(run);
-            if (figure.counter != nullptr && std::isfinite(value) && value >= 0) text += std::string(", \"") + figure.counter + "\": " + JsonNumber(value);
+            if (figure.counter != nullptr && std::isfinite(value) && value >= 0)
+                text += std::string(", \"") + figure.counter + "\": " + JsonNumber(value);
         }
         text += "}";
     }

@@ -13,6 +13,7 @@ namespace vareko::e2e {
 std::string RunName(double rateHz);
 std::string FormatTable(std::span<const RateFigures> runs);
 // `loadAverage`: the machine's load when the runs started, as /proc/loadavg says.
-std::string FormatJson(std::span<const RateFigures> runs, double durationS, const std::string& loadAverage);
+std::string FormatJson(std::span<const RateFigures> runs, double durationS,
+                       const std::string& loadAverage);
 
 }  // namespace vareko::e2e

@@ -22,29 +22,29 @@
 #include "tools/e2e/latency_match.h"
 #include "tools/e2e/timed_relay.h"
 #include "tools/harness/child_process.h"
+#include "tools/harness/eventually.h"
 #include "tools/harness/shadow_dashboard.h"
-#include "tools/soak/process_usage.h"
 #include "tools/harness/udp_port.h"
-#include "tools/harness/wait_for.h"
+#include "tools/soak/process_usage.h"
 
 namespace vareko::e2e {
 namespace {
 
-using harness::WaitFor;
+using harness::Eventually;
 using std::chrono::milliseconds;
 
 constexpr std::uint16_t kTelemetryPort = 6060;
 constexpr int kPortWaitMs = 10000;
 constexpr int kCommandTimeoutMs = 5000;
-constexpr int kFirstFrameTimeoutMs = 10000;
+constexpr milliseconds kFirstFrameTimeout{10000};
 constexpr int kSampleEveryMs = 20;
 constexpr int kSenderGraceMs = 10000;  // beyond the sending time
 constexpr int kQuietAfterMs = 300;     // no new frame for this long: the program has caught up
-constexpr int kDrainTimeoutMs = 20000;
+constexpr milliseconds kDrainTimeout{20000};
 
 // Frames as the service receives them; written on its loop thread.
 class FrameLog {
-public:
+  public:
     explicit FrameLog(std::size_t expected) { frames.reserve(expected); }
     void Add(const std::uint8_t* pixels) {
         const std::uint64_t at = SteadyNowUs();
@@ -59,14 +59,14 @@ public:
         return frames;
     }
 
-private:
+  private:
     std::mutex mutex;
     std::vector<Stamped> frames;
     std::atomic<std::size_t> count{0};
 };
 
 class InProcessService {
-public:
+  public:
     InProcessService(const std::string& socketPath, FrameLog& log) {
         displayservice::ServiceOptions options;
         options.socketPath = socketPath;
@@ -83,19 +83,22 @@ public:
     }
     std::string Start() {
         std::string error = service->Start();
-        if (error.empty()) thread = std::thread([this] { service->Run(); });
+        if (error.empty())
+            thread = std::thread([this] { service->Run(); });
         return error;
     }
 
-private:
+  private:
     std::unique_ptr<displayservice::DisplayService> service;
     std::thread thread;
 };
 
-double Ms(std::uint64_t us) { return static_cast<double>(us) / 1000.0; }
+double Ms(std::uint64_t us) {
+    return static_cast<double>(us) / 1000.0;
+}
 
 class RateRun {
-public:
+  public:
     RateRun(const E2eSettings& s, double rate)
         : settings(s),
           folder(MakeFolder()),
@@ -107,19 +110,22 @@ public:
 
     ~RateRun() {
         std::error_code ignored;
-        if (figures.error.empty()) std::filesystem::remove_all(folder, ignored);
+        if (figures.error.empty())
+            std::filesystem::remove_all(folder, ignored);
     }
 
     RateFigures Execute() {
-        if (Measure()) Evaluate();
+        if (Measure())
+            Evaluate();
         program.Stop(SIGKILL);
         sender.Stop(SIGKILL);
         relay.Stop();
-        if (!figures.error.empty()) figures.logFolder = folder.string();
+        if (!figures.error.empty())
+            figures.logFolder = folder.string();
         return figures;
     }
 
-private:
+  private:
     static std::filesystem::path MakeFolder() {
         char pattern[] = "/tmp/vareko-e2e-run-XXXXXX";
         return mkdtemp(pattern);
@@ -134,18 +140,22 @@ private:
         setenv("VAREKO_REGISTRY_ROOT", (folder / "registry").c_str(), 1);
         setenv("VAREKO_DISPLAY_SOCKET", (folder / "display.sock").c_str(), 1);
         if (!harness::WaitUdpPortFree(kTelemetryPort, kPortWaitMs)) {
-            return Fail("UDP port 6060 is in use by another process (a test of another build, or a running "
-                        "vareko or vareko-send: see `ss -ulpn 'sport = :6060'`); stop it and run again");
+            return Fail(
+                "UDP port 6060 is in use by another process (a test of another build, or a running "
+                "vareko or vareko-send: see `ss -ulpn 'sport = :6060'`); stop it and run again");
         }
-        if (harness::RunCommand({settings.displayTool, "register", settings.library}, folder / "register.log",
-                             kCommandTimeoutMs) != 0) {
+        if (harness::RunCommand({settings.displayTool, "register", settings.library},
+                                folder / "register.log", kCommandTimeoutMs) != 0) {
             return Fail("vareko-display register failed");
         }
-        if (const std::string e = service.Start(); !e.empty()) return Fail("display service: " + e);
+        if (const std::string e = service.Start(); !e.empty())
+            return Fail("display service: " + e);
 
         const std::uint64_t spawnUs = SteadyNowUs();
-        if (!program.Start({settings.program}, folder / "program.log")) return Fail("cannot start vareko");
-        if (!WaitFor([&] { return frames.Count() > 0 || !program.Running(); }, kFirstFrameTimeoutMs) ||
+        if (!program.Start({settings.program}, folder / "program.log"))
+            return Fail("cannot start vareko");
+        if (!Eventually([&] { return frames.Count() > 0 || !program.Running(); },
+                        kFirstFrameTimeout, milliseconds(1)) ||
             frames.Count() == 0) {
             return Fail("vareko showed no frame within 10 s (" + program.Ending() + ")");
         }
@@ -156,44 +166,51 @@ private:
     }
 
     bool Send() {
-        if (const std::string e = relay.Open(kTelemetryPort, expected); !e.empty()) return Fail("relay: " + e);
+        if (const std::string e = relay.Open(kTelemetryPort, expected); !e.empty())
+            return Fail("relay: " + e);
         relay.Start();
         char rate[32];
         char duration[32];
         std::snprintf(rate, sizeof rate, "%g", figures.rateHz);
         std::snprintf(duration, sizeof duration, "%g", settings.durationS);
         const std::size_t framesBefore = frames.Count();
-        if (!sender.Start({settings.sender, "--port", std::to_string(relay.ListenPort()), "--rate", rate,
-                           "--duration", duration, "--pattern", "counter"},
+        if (!sender.Start({settings.sender, "--port", std::to_string(relay.ListenPort()), "--rate",
+                           rate, "--duration", duration, "--pattern", "counter"},
                           folder / "sender.log")) {
             return Fail("cannot start vareko-send");
         }
-        if (!WaitFor([&] { return relay.Forwarded() > 0 || !sender.Running(); }, kFirstFrameTimeoutMs) ||
+        if (!Eventually([&] { return relay.Forwarded() > 0 || !sender.Running(); },
+                        kFirstFrameTimeout, milliseconds(1)) ||
             relay.Forwarded() == 0) {
             return Fail("vareko-send sent nothing (" + sender.Ending() + ")");
         }
         const std::optional<double> cpuStart = soak::ReadCpuSeconds(program.Pid());
         const std::uint64_t cpuStartUs = SteadyNowUs();
 
-        const auto deadline = std::chrono::steady_clock::now() +
-                              milliseconds(static_cast<int>(settings.durationS * 1000) + kSenderGraceMs);
+        const auto deadline =
+            std::chrono::steady_clock::now() +
+            milliseconds(static_cast<int>(settings.durationS * 1000) + kSenderGraceMs);
         while (sender.Running()) {
-            if (!program.Running()) return Fail("vareko died: " + program.Ending());
-            if (std::chrono::steady_clock::now() > deadline) return Fail("vareko-send did not stop in time");
+            if (!program.Running())
+                return Fail("vareko died: " + program.Ending());
+            if (std::chrono::steady_clock::now() > deadline)
+                return Fail("vareko-send did not stop in time");
             SampleQueue(framesBefore);
             std::this_thread::sleep_for(milliseconds(kSampleEveryMs));
         }
         const std::optional<double> cpuEnd = soak::ReadCpuSeconds(program.Pid());
         const std::uint64_t cpuEndUs = SteadyNowUs();
-        if (sender.Ending() != "exited with status 0") return Fail("vareko-send " + sender.Ending());
+        if (sender.Ending() != "exited with status 0")
+            return Fail("vareko-send " + sender.Ending());
         if (cpuStart && cpuEnd && cpuEndUs > cpuStartUs) {
-            figures.cpuPercent = 100.0 * (*cpuEnd - *cpuStart) / (static_cast<double>(cpuEndUs - cpuStartUs) / 1e6);
+            figures.cpuPercent =
+                100.0 * (*cpuEnd - *cpuStart) / (static_cast<double>(cpuEndUs - cpuStartUs) / 1e6);
         }
 
         // The program may still be turning through queued datagrams.
         std::size_t seen = frames.Count();
         auto lastChange = std::chrono::steady_clock::now();
-        WaitFor(
+        Eventually(
             [&] {
                 SampleQueue(framesBefore);
                 if (frames.Count() != seen) {
@@ -202,10 +219,13 @@ private:
                 }
                 return std::chrono::steady_clock::now() - lastChange > milliseconds(kQuietAfterMs);
             },
-            kDrainTimeoutMs);
-        if (!program.Running()) return Fail("vareko died: " + program.Ending());
-        figures.peakRssMiB = static_cast<double>(soak::ReadProcessUsage(program.Pid()).peakRssKiB) / 1024.0;
-        if (const auto state = harness::ReadUdpSocket(kTelemetryPort)) figures.drops = state->drops;
+            kDrainTimeout);
+        if (!program.Running())
+            return Fail("vareko died: " + program.Ending());
+        figures.peakRssMiB =
+            static_cast<double>(soak::ReadProcessUsage(program.Pid()).peakRssKiB) / 1024.0;
+        if (const auto state = harness::ReadUdpSocket(kTelemetryPort))
+            figures.drops = state->drops;
         relay.Stop();
         return true;
     }
@@ -213,7 +233,8 @@ private:
     // The program's socket queue and how many datagrams wait in it.
     void SampleQueue(std::size_t framesBefore) {
         const auto state = harness::ReadUdpSocket(kTelemetryPort);
-        if (!state) return;
+        if (!state)
+            return;
         figures.peakQueueBytes = std::max(figures.peakQueueBytes, state->receiveQueueBytes);
         const auto turned = static_cast<long long>(frames.Count() - framesBefore);
         const auto forwarded = static_cast<long long>(relay.Forwarded());
@@ -226,7 +247,8 @@ private:
         figures.startPictureRight = initial == startPicture;
         std::vector<Stamped> sent;
         sent.reserve(relay.Datagrams().size());
-        for (const RelayedDatagram& d : relay.Datagrams()) sent.push_back({d.forwardedUs, shadow.Turn(d.bytes)});
+        for (const RelayedDatagram& d : relay.Datagrams())
+            sent.push_back({d.forwardedUs, shadow.Turn(d.bytes)});
         const std::vector<Stamped> shown = frames.Copy();
         const MatchResult match = MatchFrames(initial, sent, shown);
 
@@ -237,13 +259,16 @@ private:
         figures.latencyP50Ms = Ms(Percentile(match.latenciesUs, 50));
         figures.latencyP99Ms = Ms(Percentile(match.latenciesUs, 99));
         figures.latencyMaxMs = Ms(Percentile(match.latenciesUs, 100));
-        if (sent.size() < 2) return;
+        if (sent.size() < 2)
+            return;
         const std::uint64_t from = sent.front().atUs;
         const std::uint64_t to = sent.back().atUs;
         figures.windowS = static_cast<double>(to - from) / 1e6;
-        const auto inWindow = std::count_if(shown.begin(), shown.end(),
-                                            [&](const Stamped& f) { return f.atUs >= from && f.atUs <= to; });
-        if (figures.windowS > 0) figures.turnsPerS = static_cast<double>(inWindow) / figures.windowS;
+        const auto inWindow = std::count_if(shown.begin(), shown.end(), [&](const Stamped& f) {
+            return f.atUs >= from && f.atUs <= to;
+        });
+        if (figures.windowS > 0)
+            figures.turnsPerS = static_cast<double>(inWindow) / figures.windowS;
     }
 
     const E2eSettings& settings;
@@ -260,6 +285,8 @@ private:
 
 }  // namespace
 
-RateFigures MeasureRate(const E2eSettings& settings, double rateHz) { return RateRun(settings, rateHz).Execute(); }
+RateFigures MeasureRate(const E2eSettings& settings, double rateHz) {
+    return RateRun(settings, rateHz).Execute();
+}
 
 }  // namespace vareko::e2e

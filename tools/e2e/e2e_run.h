@@ -21,24 +21,24 @@ struct E2eSettings {
 
 struct RateFigures {
     double rateHz = 0;
-    std::string error;            // empty when the run was measured
-    double windowS = 0;           // first to last forwarded datagram
-    std::size_t datagrams = 0;    // forwarded to the program
-    std::size_t changing = 0;     // datagrams whose picture differs from the one before
+    std::string error;          // empty when the run was measured
+    double windowS = 0;         // first to last forwarded datagram
+    std::size_t datagrams = 0;  // forwarded to the program
+    std::size_t changing = 0;   // datagrams whose picture differs from the one before
     std::size_t matched = 0;
-    std::size_t unmatched = 0;    // changing datagrams that no frame showed
+    std::size_t unmatched = 0;  // changing datagrams that no frame showed
     double latencyP50Ms = 0;
     double latencyP99Ms = 0;
     double latencyMaxMs = 0;
-    double cpuPercent = -1;       // of one core, over the sending window
-    double peakRssMiB = -1;       // VmHWM at the end of the run
-    double firstFrameMs = -1;     // spawn to the first frame at the service
+    double cpuPercent = -1;          // of one core, over the sending window
+    double peakRssMiB = -1;          // VmHWM at the end of the run
+    double firstFrameMs = -1;        // spawn to the first frame at the service
     bool startPictureRight = false;  // the first frame showed the start-up page
-    double turnsPerS = 0;         // frames at the service per second of the window
-    long long peakQueueBytes = 0; // the program's socket receive queue, sampled
-    long long peakBacklog = 0;    // datagrams forwarded but neither turned nor dropped
-    long long drops = 0;          // datagrams the kernel dropped at the program's socket
-    std::string logFolder;        // kept when the run failed
+    double turnsPerS = 0;            // frames at the service per second of the window
+    long long peakQueueBytes = 0;    // the program's socket receive queue, sampled
+    long long peakBacklog = 0;       // datagrams forwarded but neither turned nor dropped
+    long long drops = 0;             // datagrams the kernel dropped at the program's socket
+    std::string logFolder;           // kept when the run failed
 };
 
 RateFigures MeasureRate(const E2eSettings& settings, double rateHz);

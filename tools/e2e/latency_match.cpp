@@ -19,11 +19,13 @@ MatchResult MatchFrames(std::uint64_t initialHash, std::span<const Stamped> data
     std::size_t cursor = 0;
     std::uint64_t previous = initialHash;
     for (const Stamped& d : datagrams) {
-        if (d.pictureHash == previous) continue;
+        if (d.pictureHash == previous)
+            continue;
         previous = d.pictureHash;
         ++result.changing;
-        const auto sentOrLater = std::partition_point(frames.begin() + static_cast<std::ptrdiff_t>(cursor), frames.end(),
-                                                      [&](const Stamped& f) { return f.atUs < d.atUs; });
+        const auto sentOrLater =
+            std::partition_point(frames.begin() + static_cast<std::ptrdiff_t>(cursor), frames.end(),
+                                 [&](const Stamped& f) { return f.atUs < d.atUs; });
         const auto from = static_cast<std::size_t>(sentOrLater - frames.begin());
         const auto found = positions.find(d.pictureHash);
         if (found == positions.end()) {
@@ -43,10 +45,13 @@ MatchResult MatchFrames(std::uint64_t initialHash, std::span<const Stamped> data
 }
 
 std::uint64_t Percentile(std::vector<std::uint64_t> values, double percent) {
-    if (values.empty()) return 0;
+    if (values.empty())
+        return 0;
     const double rank = std::ceil(percent / 100.0 * static_cast<double>(values.size()));
-    const std::size_t index = std::clamp<std::size_t>(static_cast<std::size_t>(rank), 1, values.size()) - 1;
-    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(index), values.end());
+    const std::size_t index =
+        std::clamp<std::size_t>(static_cast<std::size_t>(rank), 1, values.size()) - 1;
+    std::nth_element(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(index),
+                     values.end());
     return values[index];
 }
 

@@ -18,14 +18,17 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: vareko-e2e [--duration S] [--rate HZ]... [--json FILE]\n"
-    "Sends vareko-send's counter pattern for S seconds (default 30) at each rate (default 60 and 1000)\n"
-    "and reports datagram-to-frame latency at the display service, the program's CPU share and peak\n"
+    "Sends vareko-send's counter pattern for S seconds (default 30) at each rate (default 60 and "
+    "1000)\n"
+    "and reports datagram-to-frame latency at the display service, the program's CPU share and "
+    "peak\n"
     "memory, and its start-up time to the first frame. Needs UDP port 6060 free.\n"
     "Exit status 0 when every rate was measured (targets are judged by scripts/bench).\n";
 
 bool ParsePositive(std::string_view text, double& value) {
     const auto r = std::from_chars(text.data(), text.data() + text.size(), value);
-    return r.ec == std::errc() && r.ptr == text.data() + text.size() && std::isfinite(value) && value > 0;
+    return r.ec == std::errc() && r.ptr == text.data() + text.size() && std::isfinite(value) &&
+           value > 0;
 }
 
 std::string LoadAverage() {
@@ -63,7 +66,8 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    if (rates.empty()) rates = {60, 1000};
+    if (rates.empty())
+        rates = {60, 1000};
 
     const std::string load = LoadAverage();
     std::printf("vareko-e2e: %g s per rate, load average %s\n", settings.durationS, load.c_str());

@@ -19,7 +19,7 @@ struct RelayedDatagram {
 };
 
 class TimedRelay {
-public:
+  public:
     TimedRelay() = default;
     ~TimedRelay();
     TimedRelay(const TimedRelay&) = delete;
@@ -35,7 +35,7 @@ public:
     // Every datagram forwarded, in order; read only after Stop.
     const std::vector<RelayedDatagram>& Datagrams() const { return datagrams; }
 
-private:
+  private:
     void Loop();
 
     int listenFd = -1;

@@ -13,7 +13,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "tools/harness/wait_for.h"
+#include "tools/harness/eventually.h"
 
 namespace vareko::harness {
 namespace {
@@ -21,11 +21,13 @@ namespace {
 // The hex number behind the colon of "XXXXXXXX:YYYY".
 std::optional<long long> HexAfterColon(const std::string& field) {
     const std::size_t colon = field.find(':');
-    if (colon == std::string::npos) return std::nullopt;
+    if (colon == std::string::npos)
+        return std::nullopt;
     long long value = 0;
     const char* end = field.data() + field.size();
     const auto r = std::from_chars(field.data() + colon + 1, end, value, 16);
-    if (r.ec != std::errc() || r.ptr != end) return std::nullopt;
+    if (r.ec != std::errc() || r.ptr != end)
+        return std::nullopt;
     return value;
 }
 
@@ -41,7 +43,8 @@ sockaddr_in LoopbackAddress(std::uint16_t port) {
 
 std::string BindLoopback(int fd, std::uint16_t& port) {
     sockaddr_in a = LoopbackAddress(0);
-    if (bind(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a) != 0) return std::string("bind: ") + std::strerror(errno);
+    if (bind(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a) != 0)
+        return std::string("bind: ") + std::strerror(errno);
     socklen_t length = sizeof a;
     if (getsockname(fd, reinterpret_cast<sockaddr*>(&a), &length) != 0) {
         return std::string("getsockname: ") + std::strerror(errno);
@@ -52,15 +55,18 @@ std::string BindLoopback(int fd, std::uint16_t& port) {
 
 std::optional<std::size_t> ReceiveWithin(int fd, std::span<char> buffer, int waitMs) {
     pollfd p{fd, POLLIN, 0};
-    if (poll(&p, 1, waitMs) <= 0) return std::nullopt;
+    if (poll(&p, 1, waitMs) <= 0)
+        return std::nullopt;
     const ssize_t n = recv(fd, buffer.data(), buffer.size(), 0);
-    if (n < 0) return std::nullopt;
+    if (n < 0)
+        return std::nullopt;
     return static_cast<std::size_t>(n);
 }
 
 bool UdpPortFree(std::uint16_t port) {
     const int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return false;
+    if (fd < 0)
+        return false;
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_port = htons(port);
@@ -71,7 +77,8 @@ bool UdpPortFree(std::uint16_t port) {
 }
 
 bool WaitUdpPortFree(std::uint16_t port, int timeoutMs) {
-    return WaitFor([port] { return UdpPortFree(port); }, timeoutMs, 20);
+    return Eventually([port] { return UdpPortFree(port); }, std::chrono::milliseconds(timeoutMs),
+                      std::chrono::milliseconds(20));
 }
 
 std::optional<UdpSocketState> FindUdpSocket(std::string_view table, std::uint16_t port) {
@@ -83,15 +90,17 @@ std::optional<UdpSocketState> FindUdpSocket(std::string_view table, std::uint16_
     std::getline(lines, line);
     while (std::getline(lines, line)) {
         std::istringstream row(line);
-        std::string slot, local, remote, state, queues, timer, retransmits, uid, timeout, inode, ref, pointer;
+        std::string slot, local, remote, state, queues, timer, retransmits, uid, timeout, inode,
+            ref, pointer;
         long long drops = 0;
-        if (!(row >> slot >> local >> remote >> state >> queues >> timer >> retransmits >> uid >> timeout >> inode >>
-              ref >> pointer >> drops)) {
+        if (!(row >> slot >> local >> remote >> state >> queues >> timer >> retransmits >> uid >>
+              timeout >> inode >> ref >> pointer >> drops)) {
             continue;
         }
         const std::optional<long long> boundPort = HexAfterColon(local);
         const std::optional<long long> queued = HexAfterColon(queues);
-        if (!boundPort || !queued || *boundPort != port) continue;
+        if (!boundPort || !queued || *boundPort != port)
+            continue;
         return UdpSocketState{*queued, drops};
     }
     return std::nullopt;

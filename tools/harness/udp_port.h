@@ -1,6 +1,6 @@
 // UDP ports as the kernel sees them: loopback addresses for the tools' own
-// sockets, whether a port can be bound, and for the socket bound to one the bytes waiting in its receive queue and the
-// datagrams it dropped (from /proc/net/udp). Linux only.
+// sockets, whether a port can be bound, and for the socket bound to one the bytes waiting in its
+// receive queue and the datagrams it dropped (from /proc/net/udp). Linux only.
 #pragma once
 
 #include <netinet/in.h>

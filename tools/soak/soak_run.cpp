@@ -26,12 +26,10 @@
 #include "tools/soak/priority_client.h"
 #include "tools/soak/soak_report.h"
 #include "tools/harness/udp_port.h"
-#include "tools/harness/wait_for.h"
 
 namespace vareko::soak {
 namespace {
 
-using harness::WaitFor;
 using harness::WaitUdpPortFree;
 
 using std::chrono::milliseconds;
