@@ -4,8 +4,10 @@
 // across a monochrome boundary), then combined as AND/XOR masks. Clipping
 // happens once per clip rectangle, against the destination clip and the
 // source bitmap; the row loops assume clipped input.
+#include <algorithm>
 #include <array>
 #include <cassert>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/gdi/painting.h"
@@ -183,14 +185,17 @@ BOOL BitBlt(HDC hdc, int x, int y, int width, int height, HDC source, int source
     if (Rop3UsesPattern(rop3)) {
         BrushPixel(*dc, dc->SelectedBrush(), pattern);
     }
-    POINT to = dc->ToDevice(x, y);
-    POINT from = sourceDc->ToDevice(sourceX, sourceY);
-    POINT delta{from.x - to.x, from.y - to.y};
-    RECT area{to.x, to.y, to.x + width, to.y + height};
-    // The part of the destination whose source pixels exist.
-    RECT sourceReach{-delta.x, -delta.y, sourceBitmap.Width() - delta.x,
-                     sourceBitmap.Height() - delta.y};
-    area = Intersect(area, sourceReach);
+    // Device positions and the source offset in 64 bits. The area is the
+    // part of the destination box whose source pixels exist; once it is
+    // clipped to the destination as well, it and the offset fit in an int.
+    const std::int64_t toX = std::int64_t{x} + dc->viewportOrigin.x;
+    const std::int64_t toY = std::int64_t{y} + dc->viewportOrigin.y;
+    const std::int64_t deltaX = std::int64_t{sourceX} + sourceDc->viewportOrigin.x - toX;
+    const std::int64_t deltaY = std::int64_t{sourceY} + sourceDc->viewportOrigin.y - toY;
+    RECT area = DeviceRect(std::max(toX, -deltaX), std::max(toY, -deltaY),
+                           std::min(toX + width, sourceBitmap.Width() - deltaX),
+                           std::min(toY + height, sourceBitmap.Height() - deltaY));
+    POINT delta{static_cast<LONG>(deltaX), static_cast<LONG>(deltaY)};  // exact wherever used
     BlitJob job{&destination, &sourceBitmap, {}, delta,
                 SourceRop(rop3, pattern, PixelMaskOf(destination)), false};
     for (const RECT& clip : dc->ClipRects()) {

@@ -7,6 +7,7 @@
 
 using vareko::gdi::DeviceContext;
 using vareko::gdi::LookupDc;
+using vareko::gdi::SaturatedSum;
 
 namespace {
 
@@ -89,8 +90,10 @@ BOOL OffsetViewportOrgEx(HDC hdc, int dx, int dy, LPPOINT previous) {
     if (previous != nullptr) {
         *previous = dc->viewportOrigin;
     }
-    dc->viewportOrigin.x += dx;
-    dc->viewportOrigin.y += dy;
+    // Saturates rather than wraps: an origin pushed past the int range stays
+    // as far off every bitmap as it can be.
+    dc->viewportOrigin.x = SaturatedSum(dc->viewportOrigin.x, dx);
+    dc->viewportOrigin.y = SaturatedSum(dc->viewportOrigin.y, dy);
     return TRUE;
 }
 

@@ -1,9 +1,45 @@
-// Device-context state: selection of objects and the clip computation.
+// Device-context state: selection of objects, the clip computation and the
+// translation of logical coordinates to device coordinates.
 #include "platform/gdi/device_context.h"
+
+#include <algorithm>
 
 #include "platform/gdi/stock_objects.h"
 
 namespace vareko::gdi {
+
+LONG ClampDeviceCoord(std::int64_t value) {
+    return static_cast<LONG>(std::clamp(value, -kDeviceCoordLimit, kDeviceCoordLimit));
+}
+
+LONG SaturatedSum(std::int64_t a, std::int64_t b) {
+    return static_cast<LONG>(std::clamp<std::int64_t>(a + b, INT32_MIN, INT32_MAX));
+}
+
+RECT DeviceRect(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom) {
+    return RECT{ClampDeviceCoord(left), ClampDeviceCoord(top), ClampDeviceCoord(right),
+                ClampDeviceCoord(bottom)};
+}
+
+POINT DeviceContext::ToDevice(int x, int y) const {
+    return POINT{ClampDeviceCoord(std::int64_t{x} + viewportOrigin.x),
+                 ClampDeviceCoord(std::int64_t{y} + viewportOrigin.y)};
+}
+
+RECT DeviceContext::ToDevice(const RECT& r) const {
+    const std::int64_t ox = viewportOrigin.x;
+    const std::int64_t oy = viewportOrigin.y;
+    return DeviceRect(r.left + ox, r.top + oy, r.right + ox, r.bottom + oy);
+}
+
+RECT DeviceContext::BoxToDevice(int x, int y, int width, int height) const {
+    const std::int64_t left = std::int64_t{x} + viewportOrigin.x;
+    const std::int64_t top = std::int64_t{y} + viewportOrigin.y;
+    const std::int64_t right = left + width;
+    const std::int64_t bottom = top + height;
+    return DeviceRect(std::min(left, right), std::min(top, bottom), std::max(left, right),
+                      std::max(top, bottom));
+}
 
 DeviceContext::DeviceContext() : GdiObject(kKind) {
     bitmap_ = &DefaultBitmap();

@@ -5,7 +5,9 @@
 //
 // Coordinates: logical = device - viewportOrigin (MM_TEXT only). Every
 // primitive translates to device coordinates once and clips against
-// ClipRects(): the clip region intersected with the bitmap's bounds.
+// ClipRects(): the clip region intersected with the bitmap's bounds. Device
+// coordinates are formed in 64 bits and clamped (see kDeviceCoordLimit), so no
+// caller's coordinates, extents or origin can overflow on the way.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +18,18 @@
 #include "platform/gdi/gdi_object.h"
 
 namespace vareko::gdi {
+
+// Device coordinates are clamped into [-limit, limit]. Every bitmap side is
+// far smaller (at most 2^20), so a clamped edge lies outside every bitmap
+// exactly when the true one does and no intersection with a bitmap or clip
+// changes; and an edge plus or minus a bitmap side still fits in an int.
+constexpr std::int64_t kDeviceCoordLimit = std::int64_t{1} << 30;
+
+LONG ClampDeviceCoord(std::int64_t value);
+// a + b, saturated to the range of a 32-bit int.
+LONG SaturatedSum(std::int64_t a, std::int64_t b);
+// The rectangle with these 64-bit device edges, clamped.
+RECT DeviceRect(std::int64_t left, std::int64_t top, std::int64_t right, std::int64_t bottom);
 
 class DeviceContext final : public GdiObject {
 public:
@@ -41,11 +55,11 @@ public:
     bool HasClipRegion() const { return hasClipRegion_; }
     std::span<const RECT> ClipRects() const { return clip_.Rects(); }
 
-    POINT ToDevice(int x, int y) const { return POINT{x + viewportOrigin.x, y + viewportOrigin.y}; }
-    RECT ToDevice(const RECT& r) const {
-        return RECT{r.left + viewportOrigin.x, r.top + viewportOrigin.y, r.right + viewportOrigin.x,
-                    r.bottom + viewportOrigin.y};
-    }
+    // Logical to device coordinates, clamped. A box of negative width or
+    // height counts from the other corner, as PatBlt's extents do.
+    POINT ToDevice(int x, int y) const;
+    RECT ToDevice(const RECT& r) const;
+    RECT BoxToDevice(int x, int y, int width, int height) const;
 
     POINT viewportOrigin{0, 0};
     POINT penPosition{0, 0};  // logical

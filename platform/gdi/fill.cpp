@@ -1,5 +1,6 @@
 // Rectangles, pixels and masks: everything that paints axis-aligned spans.
 #include <cassert>
+#include <cstdint>
 
 #include "platform/gdi/painting.h"
 #include "platform/gdi/raster.h"
@@ -90,7 +91,8 @@ void PaintMask(DeviceContext& dc, int x, int y, const GlyphMask& mask, COLORREF 
     }
     Bitmap& bitmap = dc.SelectedBitmap();
     POINT origin = dc.ToDevice(x, y);
-    RECT placed{origin.x, origin.y, origin.x + mask.width, origin.y + mask.height};
+    RECT placed = DeviceRect(origin.x, origin.y, std::int64_t{origin.x} + mask.width,
+                             std::int64_t{origin.y} + mask.height);
     if (logicalClip != nullptr) {
         placed = Intersect(placed, dc.ToDevice(*logicalClip));
         if (IsEmptyRect(placed)) {
@@ -171,17 +173,9 @@ BOOL PatBlt(HDC hdc, int x, int y, int width, int height, DWORD rop) {
         return TRUE;  // a hollow brush paints nothing
     }
     // Negative extents count from the other corner, as on the platform.
-    RECT r{x, y, x + width, y + height};
-    if (width < 0) {
-        r.left = x + width;
-        r.right = x;
-    }
-    if (height < 0) {
-        r.top = y + height;
-        r.bottom = y;
-    }
     Bitmap& bitmap = dc->SelectedBitmap();
-    ApplyToDeviceRect(*dc, dc->ToDevice(r), MasksFor(rop3, pattern, 0, PixelMaskOf(bitmap)));
+    ApplyToDeviceRect(*dc, dc->BoxToDevice(x, y, width, height),
+                      MasksFor(rop3, pattern, 0, PixelMaskOf(bitmap)));
     return TRUE;
 }
 

@@ -198,13 +198,6 @@ IconMode ModeFor(UINT flags, const Icon& icon) {
     return icon.Blends() ? IconMode::Blend : IconMode::MaskThenXor;
 }
 
-RECT ClampedRect(std::int64_t left, std::int64_t top, int cx, int cy) {
-    auto clamp = [](std::int64_t v) {
-        return static_cast<LONG>(v < INT32_MIN ? INT32_MIN : (v > INT32_MAX ? INT32_MAX : v));
-    };
-    return RECT{clamp(left), clamp(top), clamp(left + cx), clamp(top + cy)};
-}
-
 }  // namespace
 
 }  // namespace vareko::gdi
@@ -285,7 +278,7 @@ BOOL DrawIconEx(HDC hdc, int x, int y, HICON handle, int cx, int cy, UINT /*step
     POINT viewport = dc->viewportOrigin;
     std::int64_t left = std::int64_t{x} + viewport.x;
     std::int64_t top = std::int64_t{y} + viewport.y;
-    RECT placed = ClampedRect(left, top, cx, cy);
+    RECT placed = DeviceRect(left, top, left + cx, top + cy);
     if (const Brush* brush = LookupObject<Brush>(flickerFreeBrush)) {
         DWORD pixel;
         if (BrushPixel(*dc, *brush, pixel)) {

@@ -134,10 +134,21 @@ void WalkLine(Bitmap& bitmap, const LineSetup& line, std::int64_t first, std::in
     }
 }
 
-void DrawLine(DeviceContext& dc, POINT from, POINT to) {
+// A device position in 64 bits: a logical point plus the viewport origin,
+// unclamped, so that a line keeps its true slope whatever its end points.
+struct DevicePoint {
+    std::int64_t x, y;
+};
+
+DevicePoint ToDevicePoint(const DeviceContext& dc, POINT logical) {
+    return DevicePoint{std::int64_t{logical.x} + dc.viewportOrigin.x,
+                       std::int64_t{logical.y} + dc.viewportOrigin.y};
+}
+
+void DrawLine(DeviceContext& dc, DevicePoint from, DevicePoint to) {
     const Pen& pen = dc.SelectedPen();
-    std::int64_t dx = std::int64_t{to.x} - from.x;
-    std::int64_t dy = std::int64_t{to.y} - from.y;
+    std::int64_t dx = to.x - from.x;
+    std::int64_t dy = to.y - from.y;
     LineSetup line;
     line.xMajor = std::llabs(dx) >= std::llabs(dy);
     std::int64_t dMajor = line.xMajor ? dx : dy;
@@ -203,9 +214,7 @@ BOOL LineTo(HDC hdc, int x, int y) {
     if (dc == nullptr) {
         return FALSE;
     }
-    POINT from = dc->ToDevice(dc->penPosition.x, dc->penPosition.y);
-    POINT to = dc->ToDevice(x, y);
-    DrawLine(*dc, from, to);
+    DrawLine(*dc, ToDevicePoint(*dc, dc->penPosition), ToDevicePoint(*dc, POINT{x, y}));
     dc->penPosition = POINT{x, y};
     return TRUE;
 }

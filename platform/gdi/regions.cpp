@@ -64,7 +64,11 @@ int GetClipBox(HDC hdc, LPRECT rect) {
         *rect = RECT{0, 0, 0, 0};
         return NULLREGION;
     }
-    *rect = RECT{box.left - dc->viewportOrigin.x, box.top - dc->viewportOrigin.y,
-                 box.right - dc->viewportOrigin.x, box.bottom - dc->viewportOrigin.y};
+    // Back to logical coordinates; an origin near the int range's ends
+    // saturates the result instead of overflowing.
+    *rect = RECT{SaturatedSum(box.left, -std::int64_t{dc->viewportOrigin.x}),
+                 SaturatedSum(box.top, -std::int64_t{dc->viewportOrigin.y}),
+                 SaturatedSum(box.right, -std::int64_t{dc->viewportOrigin.x}),
+                 SaturatedSum(box.bottom, -std::int64_t{dc->viewportOrigin.y})};
     return dc->ClipRects().size() == 1 ? SIMPLEREGION : COMPLEXREGION;
 }
