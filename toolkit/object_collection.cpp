@@ -3,10 +3,23 @@
 #include "toolkit/object_collection.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 
 #include "toolkit/graphics_surface.h"
 
 namespace vareko {
+namespace {
+
+// The far edge of a box, saturated: an origin near the end of the int range
+// plus the box's size must not overflow.
+int SaturatedEdge(int origin, int size) {
+    const std::int64_t edge = std::int64_t{origin} + size;
+    return static_cast<int>(std::clamp<std::int64_t>(edge, std::numeric_limits<int>::min(),
+                                                     std::numeric_limits<int>::max()));
+}
+
+}  // namespace
 
 ObjectCollection::~ObjectCollection() {
     if (childClip != nullptr) DeleteObject(childClip);
@@ -35,8 +48,8 @@ void ObjectCollection::Draw(GraphicsSurface& surface) {
         // keeps its own copy of the clip, so the region is free for the next
         // child at once.
         POINT boxOrigin = *child->GetOrigin();
-        const int right = boxOrigin.x + child->GetWidth();
-        const int bottom = boxOrigin.y + child->GetHeight();
+        const int right = SaturatedEdge(boxOrigin.x, child->GetWidth());
+        const int bottom = SaturatedEdge(boxOrigin.y, child->GetHeight());
         if (childClip == nullptr) {
             childClip = CreateRectRgn(boxOrigin.x, boxOrigin.y, right, bottom);
         } else {

@@ -3,6 +3,8 @@
 // of a rendered page.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "tests/support/canvas.h"
 #include "tests/support/png_debug.h"
 #include "tests/toolkit/toolkit_test_objects.h"
@@ -67,6 +69,13 @@ TEST_F(PageRenderTest, ChildIsClippedToItsBoxAndShiftedByItsOffset) {
         {"positive offset", {1, 1}, {4, 3}, {2, 1}, {0, 0, 9, 9},
          "..........\n..........\n...##.....\n...##.....\n"},
         {"size zero", {1, 1}, {0, 0}, {0, 0}, {-5, -5, 50, 50},
+         "..........\n..........\n..........\n..........\n"},
+        // Box edges and offsets beyond the int range saturate.
+        {"box running past INT_MAX", {5, 0}, {INT_MAX, 1}, {0, 0}, {0, 0, 3, 9},
+         ".....###..\n..........\n..........\n..........\n"},
+        {"box at the end of the int range", {INT_MAX - 2, 0}, {80, 4}, {10, 0}, {-50, 0, 50, 4},
+         "..........\n..........\n..........\n..........\n"},
+        {"offset past INT_MIN", {INT_MIN + 1, 0}, {INT_MAX, 4}, {-5, 0}, {0, 0, 50, 4},
          "..........\n..........\n..........\n..........\n"},
     };
     for (const Case& c : cases) {
