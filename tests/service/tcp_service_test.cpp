@@ -1,6 +1,7 @@
 // The service's loopback TCP side: the token file it writes, the token a
 // client must present first, and the protocol over a byte stream whose
 // messages arrive in arbitrary pieces.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -176,6 +177,22 @@ TEST_F(TcpServiceTest, ARestartedServiceHasANewTokenAndRefusesTheOld) {
     RawTcpClient client(service.TcpPort());
     ASSERT_TRUE(client.SendText(before.token));
     EXPECT_TRUE(client.ClosedByPeer());
+}
+
+TEST_F(TcpServiceTest, ASecondServiceRefusesATokenFileThatARunningOneHolds) {
+    ServiceRunner second{dir.Dir() + "/second.sock"};
+    second.Options().tokenPath = service.TokenPath();
+    EXPECT_THAT(second.Start(), ::testing::HasSubstr("belongs to another running display service"));
+    TokenFile still;
+    ASSERT_TRUE(ReadTokenFile(service.TokenPath(), still));
+    EXPECT_EQ(still.token, token.token);
+    EXPECT_EQ(still.port, token.port);
+    // Once the first has stopped, the file is free for the second.
+    const std::string path = service.TokenPath();
+    service.Stop();
+    ASSERT_EQ(second.Start(), "");
+    ASSERT_TRUE(ReadTokenFile(path, still));
+    EXPECT_EQ(still.port, second.TcpPort());
 }
 
 TEST_F(TcpServiceTest, TokenFileVariableAndDisabledTcp) {

@@ -72,6 +72,7 @@ DisplayService::~DisplayService() {
         close(tcpFd_);
         unlink(tokenPath_.c_str());
     }
+    if (tokenLockFd_ >= 0) close(tokenLockFd_);
     if (epollFd_ >= 0) close(epollFd_);
     if (wakeFd_ >= 0) close(wakeFd_);
 }
@@ -107,12 +108,15 @@ std::string DisplayService::Start() {
 }
 
 std::string DisplayService::StartTcp() {
+    tokenPath_ = options_.tokenPath.empty() ? TokenPathForSocket(socketPath_) : options_.tokenPath;
+    if (std::string lockError = LockTokenFile(tokenPath_, tokenLockFd_); !lockError.empty()) {
+        return lockError;
+    }
     std::string error;
     int port = 0;
     const int fd = ListenOnLoopback(options_.tcpPort, port, error);
     if (fd < 0) return error;
     std::string token;
-    tokenPath_ = options_.tokenPath.empty() ? TokenPathForSocket(socketPath_) : options_.tokenPath;
     if (error = NewToken(token); error.empty()) {
         error = WriteTokenFile(tokenPath_, TokenFile{static_cast<std::uint16_t>(port), token});
     }

@@ -144,6 +144,7 @@ private:
     int tcpFd_ = -1;
     int tcpPort_ = kTcpDisabled;
     std::string tokenPath_;
+    int tokenLockFd_ = -1;  // held while the token file is this service's
     std::string token_;
     int epollFd_ = -1;
     int wakeFd_ = -1;

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/random.h>
 #include <unistd.h>
 
@@ -20,6 +21,23 @@ std::string NewToken(std::string& token) {
         filled += static_cast<std::size_t>(n);
     }
     token = TokenText(random);
+    return {};
+}
+
+std::string LockTokenFile(const std::string& path, int& lockFd) {
+    const std::string lockPath = path + ".lock";
+    const int fd = open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) return "cannot open " + lockPath + ": " + std::strerror(errno);
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        const int lockError = errno;
+        close(fd);
+        if (lockError == EWOULDBLOCK) {
+            return "token file " + path + " belongs to another running display service; give this one "
+                   "its own with --token-file or $VAREKO_DISPLAY_TOKEN";
+        }
+        return "cannot lock " + lockPath + ": " + std::strerror(lockError);
+    }
+    lockFd = fd;
     return {};
 }
 

@@ -13,7 +13,17 @@ namespace vareko::displayservice {
 // Draws a token from the kernel's random source; empty string or the reason.
 std::string NewToken(std::string& token);
 
-// Writes `file` to `path` (mode 0600); empty string or the reason.
+// Takes the lock that makes a token file one service's own: an exclusive
+// flock on "<path>.lock", held through `lockFd` for the service's life. While
+// a running service holds it another one refuses the same token file (it
+// would overwrite the port and token that clients read, and remove the file
+// when it stops). The kernel drops the lock when its holder ends, so a
+// crashed service blocks nobody; the empty lock file stays. Empty string or
+// the reason.
+std::string LockTokenFile(const std::string& path, int& lockFd);
+
+// Writes `file` to `path` (mode 0600); empty string or the reason. The
+// caller holds the file's lock.
 std::string WriteTokenFile(const std::string& path, const TokenFile& file);
 
 }  // namespace vareko::displayservice
