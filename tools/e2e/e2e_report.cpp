@@ -30,6 +30,8 @@ const Figure kFigures[] = {
     {"latency p50 (ms)", "latency_p50_ms", [](const RateFigures& f) { return f.latencyP50Ms; }, 3},
     {"latency p99 (ms)", "latency_p99_ms", [](const RateFigures& f) { return f.latencyP99Ms; }, 3},
     {"latency max (ms)", "latency_max_ms", [](const RateFigures& f) { return f.latencyMaxMs; }, 3},
+    {"loop turns (frames after start-up)", nullptr,
+     [](const RateFigures& f) { return static_cast<double>(f.turns); }, 0},
     {"loop turns per second", "turns_per_s", [](const RateFigures& f) { return f.turnsPerS; }, 1},
     {"peak backlog (datagrams)", nullptr,
      [](const RateFigures& f) { return static_cast<double>(f.peakBacklog); }, 0},
@@ -95,7 +97,7 @@ std::string RunName(double rateHz) {
 }
 
 std::string FormatTable(std::span<const RateFigures> runs) {
-    constexpr std::size_t kLabelWidth = 30;
+    constexpr std::size_t kLabelWidth = 36;
     constexpr std::size_t kColumnWidth = 14;
     std::string text = Padded("figure", kLabelWidth);
     for (const RateFigures& run : runs) text += Padded(Short(run.rateHz) + " Hz", kColumnWidth);

@@ -267,6 +267,8 @@ class RateRun {
         const auto inWindow = std::count_if(shown.begin(), shown.end(), [&](const Stamped& f) {
             return f.atUs >= from && f.atUs <= to;
         });
+        figures.turns = static_cast<std::size_t>(std::count_if(
+            shown.begin(), shown.end(), [&](const Stamped& f) { return f.atUs >= from; }));
         if (figures.windowS > 0)
             figures.turnsPerS = static_cast<double>(inWindow) / figures.windowS;
     }
