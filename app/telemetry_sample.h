@@ -85,16 +85,36 @@ struct TelemetryKey {
     std::size_t capacity;
 };
 
+// Every key name, three letters each, in datagram order. The table's names
+// are views into this one named array, never into the literals written in the
+// table: an inline view of a literal points at a different copy of it in each
+// unit, and clang may mix the copies (see kTelemetryPrefixText).
+inline constexpr char kTelemetryKeyNamesText[] =
+    "aslaglmbrvviaoabalpitbnkyawrpirbkmchiastasrasglonoztkitkeflwrplrpreglegrlndbrkepuoilchfflr"
+    "locgdscrsrmidisbeahdgdedmodsubacs";
+
 namespace telemetry_detail {
 
+inline constexpr std::size_t kKeyNameLength = 3;
+
+// The view of `name` inside kTelemetryKeyNamesText; empty when it is missing
+// there (the check after the table then fails to compile).
+constexpr std::string_view KeyName(std::string_view name) {
+    const std::string_view all{kTelemetryKeyNamesText, std::size(kTelemetryKeyNamesText) - 1};
+    for (std::size_t at = 0; name.size() == kKeyNameLength && at < all.size(); at += kKeyNameLength) {
+        if (all.substr(at, kKeyNameLength) == name) return all.substr(at, kKeyNameLength);
+    }
+    return {};
+}
+
 constexpr TelemetryKey NumberKey(std::string_view name, float TelemetrySample::*field) {
-    return {name, TelemetryKind::Number, field, nullptr, nullptr, 0};
+    return {KeyName(name), TelemetryKind::Number, field, nullptr, nullptr, 0};
 }
 
 template <auto Field>
 constexpr TelemetryKey WordKey(std::string_view name) {
     using Array = std::remove_reference_t<decltype(std::declval<TelemetrySample&>().*Field)>;
-    return {name,
+    return {KeyName(name),
             TelemetryKind::Word,
             nullptr,
             [](TelemetrySample& sample) { return std::span<char>(sample.*Field); },
@@ -151,5 +171,16 @@ inline constexpr std::array<TelemetryKey, kTelemetryNumberCount + kTelemetryWord
         telemetry_detail::WordKey<&TelemetrySample::sub>("sub"),
         telemetry_detail::WordKey<&TelemetrySample::acs>("acs"),
 };
+
+// Key i views letters 3i to 3i + 2 of the named array.
+static_assert([] {
+    for (std::size_t i = 0; i < kTelemetryKeys.size(); ++i) {
+        if (kTelemetryKeys[i].name.data() != kTelemetryKeyNamesText + i * telemetry_detail::kKeyNameLength ||
+            kTelemetryKeys[i].name.size() != telemetry_detail::kKeyNameLength) {
+            return false;
+        }
+    }
+    return std::size(kTelemetryKeyNamesText) - 1 == kTelemetryKeys.size() * telemetry_detail::kKeyNameLength;
+}());
 
 }  // namespace vareko
