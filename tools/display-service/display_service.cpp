@@ -9,6 +9,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <pthread.h>
+#include <sched.h>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
 #include <sys/socket.h>
@@ -139,6 +141,14 @@ void DisplayService::RequestStop() {
 }
 
 void DisplayService::Run() {
+    // Every frame wakes this loop. A normal task that wakes may preempt the
+    // program that sent the frame while it is still inside its send, which
+    // stretches that LinkUpdate by the whole of the frame's handling here. A
+    // batch task is never run on wake-up ahead of the task that woke it; it
+    // gets the same share of the processor and runs as soon as the program's
+    // turn ends (the program sleeps after each frame).
+    const sched_param unused{};
+    pthread_setschedparam(pthread_self(), SCHED_BATCH, &unused);
     epoll_event events[64];
     while (!stopRequested_.load()) {
         const int n = epoll_wait(epollFd_, events, 64, kHousekeepingMs);

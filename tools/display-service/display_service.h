@@ -53,6 +53,8 @@ public:
     // Binds the socket (and the viewer); returns an empty string or the reason.
     std::string Start();
     // Runs the loop until RequestStop; then closes every client and the socket.
+    // The calling thread becomes a batch task (SCHED_BATCH) and stays one, so
+    // that a frame's arrival never preempts its sender.
     void Run();
     // Safe from any thread and from a signal handler.
     void RequestStop();
