@@ -127,14 +127,16 @@ TEST_F(LinkLibraryTest, InitSucceedsWithoutServiceAndConnectReportsItDown) {
 TEST_F(LinkLibraryTest, FullCycleShowsFrameAndReadsButtons) {
     ASSERT_EQ(StartService(), "");
     App app{lib.Table()};
-    ASSERT_EQ(app.Connect(), kLinkOk);
+    // Connect and Open give the service kReplyWaitMs to answer, which a loaded
+    // machine may exceed; a program retries at its next update, so does this.
+    ASSERT_TRUE(Eventually([&] { return app.Connect() == kLinkOk; }));
     EXPECT_NE(app.record.connection, link::kNoHandle);
     std::uint32_t description[4] = {};
     ASSERT_EQ(lib.Table()->enumerate(app.record.connection, 0, description), kLinkOk);
     EXPECT_EQ(description[0], 160u);
     EXPECT_EQ(description[1], 43u);
     EXPECT_EQ(lib.Table()->enumerate(app.record.connection, 1, description), kLinkNoMoreItems);
-    ASSERT_EQ(app.Open(), kLinkOk);
+    ASSERT_TRUE(Eventually([&] { return app.Open() == kLinkOk; }));
     EXPECT_EQ(lib.Table()->setDeviceFlag(app.device, 1), kLinkOk);
 
     EXPECT_EQ(app.Send(200, 128), kLinkOk);
@@ -192,7 +194,7 @@ TEST_F(LinkLibraryTest, UnplugGivesDeviceNotConnectedThenNoMoreItemsUntilReplug)
 
     Control(PlugMessage{true});
     ASSERT_TRUE(Eventually([&] { return app.Enumerate() == kLinkOk; }));
-    ASSERT_EQ(app.Open(), kLinkOk);
+    ASSERT_TRUE(Eventually([&] { return app.Open() == kLinkOk; }));
     EXPECT_EQ(app.Send(77, 128), kLinkOk);
     EXPECT_TRUE(Shows(77));
 }
