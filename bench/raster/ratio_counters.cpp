@@ -34,8 +34,12 @@ bool RatioCounters::Figures(const std::string& ours, double& oursNs, double& ref
 void RatioCounters::Annotate(std::vector<benchmark::BenchmarkReporter::Run>& runs) {
     using Run = benchmark::BenchmarkReporter::Run;
     for (Run& run : runs) {
-        if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
-        const std::string name = run.benchmark_name();
+        // With repetitions the median stands for the benchmark (it follows
+        // the repetitions, so it replaces their figure); the other aggregates
+        // get no ratio.
+        const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+        if (run.error_occurred || (run.run_type != Run::RT_Iteration && !median)) continue;
+        const std::string name = run.run_name.str();
         // Seconds per iteration, whatever unit the run is shown in.
         const double seconds = run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
         figuresNs[name] = seconds * 1e9;

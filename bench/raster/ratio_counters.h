@@ -2,7 +2,8 @@
 // user counters ("reference_ns", "ratio"), so that both the console table and
 // the JSON file carry it. A reference is either another run of the same
 // binary (reported before ours) or a figure measured outside Google
-// Benchmark and handed in by name. Figures are CPU time per iteration.
+// Benchmark and handed in by name. Figures are CPU time per iteration; with
+// repetitions every repetition and the median carry the counters.
 #pragma once
 
 #include <benchmark/benchmark.h>
