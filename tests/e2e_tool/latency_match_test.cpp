@@ -16,6 +16,7 @@ struct MatchCase {
     std::vector<std::uint64_t> latenciesUs;
     std::size_t changing;
     std::size_t unmatched;
+    std::size_t unexplained = 0;
 };
 
 TEST(LatencyMatchTest, PairsEachChangingDatagramWithItsFirstLaterFrame) {
@@ -77,7 +78,15 @@ TEST(LatencyMatchTest, PairsEachChangingDatagramWithItsFirstLaterFrame) {
          3,
          0},
         {"no frames at all", 0, {{100, 1}, {200, 2}}, {}, {}, 2, 2},
-        {"no datagrams at all", 0, {}, {{100, 1}}, {}, 0, 0},
+        {"no datagrams at all: the frame is unexplained", 0, {}, {{100, 1}}, {}, 0, 0, 1},
+        {"a frame from a foreign datagram is counted and passed over",
+         0,
+         {{100, 1}, {200, 2}},
+         {{150, 1}, {170, 9}, {250, 2}},
+         {50, 50},
+         2,
+         0,
+         1},
     };
     for (const MatchCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -85,6 +94,7 @@ TEST(LatencyMatchTest, PairsEachChangingDatagramWithItsFirstLaterFrame) {
         EXPECT_EQ(r.latenciesUs, c.latenciesUs);
         EXPECT_EQ(r.changing, c.changing);
         EXPECT_EQ(r.unmatched, c.unmatched);
+        EXPECT_EQ(r.unexplainedFrames, c.unexplained);
         EXPECT_EQ(r.latenciesUs.size() + r.unmatched, r.changing);
     }
 }

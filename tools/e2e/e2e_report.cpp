@@ -30,6 +30,8 @@ const Figure kFigures[] = {
     {"latency p50 (ms)", "latency_p50_ms", [](const RateFigures& f) { return f.latencyP50Ms; }, 3},
     {"latency p99 (ms)", "latency_p99_ms", [](const RateFigures& f) { return f.latencyP99Ms; }, 3},
     {"latency max (ms)", "latency_max_ms", [](const RateFigures& f) { return f.latencyMaxMs; }, 3},
+    {"frames from foreign datagrams", "foreign_frames",
+     [](const RateFigures& f) { return static_cast<double>(f.foreignFrames); }, 0},
     {"loop turns (frames after start-up)", nullptr,
      [](const RateFigures& f) { return static_cast<double>(f.turns); }, 0},
     {"loop turns per second", "turns_per_s", [](const RateFigures& f) { return f.turnsPerS; }, 1},
@@ -112,6 +114,10 @@ std::string FormatTable(std::span<const RateFigures> runs) {
         text += '\n';
     }
     for (const RateFigures& run : runs) {
+        if (run.error.empty() && run.foreignFrames > 0)
+            text += Short(run.rateHz) +
+                    " Hz: another process sent datagrams to UDP 6060 during the run; the figures "
+                    "are disturbed, run again\n";
         if (!run.error.empty())
             text += Short(run.rateHz) + " Hz: " + run.error + " (logs in " + run.logFolder + ")\n";
     }

@@ -34,6 +34,7 @@ struct RateFigures {
     double peakRssMiB = -1;          // VmHWM at the end of the run
     double firstFrameMs = -1;        // spawn to the first frame at the service
     bool startPictureRight = false;  // the first frame showed the start-up page
+    std::size_t foreignFrames = 0;   // frames that no relayed datagram explains
     std::size_t turns = 0;           // frames at the service from the first datagram on
     double turnsPerS = 0;            // frames at the service per second of the window
     long long peakQueueBytes = 0;    // the program's socket receive queue, sampled

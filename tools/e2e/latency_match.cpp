@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <unordered_map>
+#include <unordered_set>
 
 namespace vareko::e2e {
 
@@ -16,6 +17,11 @@ MatchResult MatchFrames(std::uint64_t initialHash, std::span<const Stamped> data
     for (std::size_t i = 0; i < frames.size(); ++i) positions[frames[i].pictureHash].push_back(i);
 
     MatchResult result;
+    std::unordered_set<std::uint64_t> explained{initialHash};
+    for (const Stamped& d : datagrams) explained.insert(d.pictureHash);
+    for (const Stamped& f : frames)
+        result.unexplainedFrames += explained.contains(f.pictureHash) ? 0 : 1;
+
     std::size_t cursor = 0;
     std::uint64_t previous = initialHash;
     for (const Stamped& d : datagrams) {

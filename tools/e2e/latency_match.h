@@ -24,6 +24,9 @@ struct MatchResult {
     std::vector<std::uint64_t> latenciesUs;  // one per matched datagram, in datagram order
     std::size_t changing = 0;                // datagrams whose picture differs from the one before
     std::size_t unmatched = 0;               // of those, the ones that no later frame showed
+    // Frames whose picture is neither the initial one nor any datagram's:
+    // another process sent to the program's port during the run.
+    std::size_t unexplainedFrames = 0;
 };
 
 // `datagrams` in forwarding order, `frames` in arrival order (both by time);
