@@ -279,15 +279,19 @@ TEST(DrawText, TextAtTheEndsOfTheRangeDrawsNothing) {
     ScopedFont font(canvas.Dc(), HouseLogFont(-11));
     SetBkMode(canvas.Dc(), OPAQUE);
     SetBkColor(canvas.Dc(), kRed);
-    SetViewportOrgEx(canvas.Dc(), 3, 3, nullptr);
     wchar_t text[] = L"WWW";
     const RECT rects[] = {{kMax - 4, 0, kMax, 14}, {kMin, kMin, kMin + 4, kMin + 4}, {0, kMax - 4, 20, kMax}};
-    for (RECT rect : rects) {
-        for (UINT format : {DT_NOCLIP, DT_RIGHT | DT_NOCLIP, DT_SINGLELINE | DT_BOTTOM, DT_CENTER}) {
-            RECT r = rect;
-            DrawTextExW(canvas.Dc(), text, -1, &r, format, nullptr);
+    // A viewport origin that pushes the rectangle further out of the range.
+    for (int origin : {3, -3}) {
+        SetViewportOrgEx(canvas.Dc(), origin, origin, nullptr);
+        for (RECT rect : rects) {
+            for (UINT format : {DT_NOCLIP, DT_RIGHT | DT_NOCLIP, DT_SINGLELINE | DT_BOTTOM, DT_CENTER}) {
+                RECT r = rect;
+                DrawTextExW(canvas.Dc(), text, -1, &r, format, nullptr);
+            }
         }
     }
+    SetViewportOrgEx(canvas.Dc(), 3, 3, nullptr);
     EXPECT_TRUE(TextOutW(canvas.Dc(), kMax - 2, kMax - 2, text, 3));
     EXPECT_TRUE(TextOutW(canvas.Dc(), kMin, kMin, text, 3));
     // Wrapped-around arithmetic would have brought some of it into view.
