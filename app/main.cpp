@@ -4,8 +4,11 @@
 #include "app/dashboard_app.h"
 #include "app/manager_display.h"
 #include "app/telemetry_receiver.h"
+#include "platform/text/install_house_fonts.h"
 
 int main() {
+    // The display's own fonts, before the first text object asks for them.
+    vareko::platform::InstallHouseFonts();
     static vareko::ManagerDisplay display;
     static vareko::TelemetryReceiver receiver;
     vareko::DashboardApp app(display, receiver);

@@ -4,7 +4,6 @@
 // glyphs only through this interface. Depends on platform/text/ only.
 #pragma once
 
-#include <iterator>
 #include <limits>
 #include <memory>
 #include <string_view>
@@ -63,12 +62,6 @@ std::shared_ptr<const FontFace> OpenFreeTypeFace(const LOGFONTW& logFont);
 // fonts that ask for the same thing.
 std::shared_ptr<const FontFace> ResolveFace(const LOGFONTW& logFont);
 
-// The face name the house fonts answer to, also the default GUI font's. The
-// view points into a named array, never straight at a literal: every unit has
-// its own copy of a literal, and clang may then take begin() from its own copy
-// and end() from the copy the linker kept for the shared view.
-inline constexpr WCHAR kHouseFaceNameText[] = L"Microsoft Sans Serif";
-inline constexpr std::wstring_view kHouseFaceName{kHouseFaceNameText, std::size(kHouseFaceNameText) - 1};
 // Em height of the default GUI font (8 points at 96 pixels per inch).
 inline constexpr LONG kDefaultEmHeight = 11;
 

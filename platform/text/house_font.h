@@ -1,6 +1,8 @@
 // The house bitmap fonts as const tables, generated at build time from the
 // text form in platform/text/fonts/*.txt (see the README there). Depends on
-// platform/win32/types.h only; the font objects and FreeType faces sit above.
+// the Win32 types only (the system's on Windows); the font objects and FreeType
+// faces sit above.
+// On Windows the same tables become the process's private raster fonts.
 //
 // Layout of one font's data:
 //   glyphs[]  sorted by code unit: {code, width, bitsOffset}
@@ -10,11 +12,24 @@
 #pragma once
 
 #include <cstddef>
+#include <iterator>
 #include <span>
+#include <string_view>
 
+#ifdef _WIN32
+#include "platform/win32.h"
+#else
 #include "platform/win32/types.h"
+#endif
 
 namespace vareko::text {
+
+// The face name the house fonts answer to, also the default GUI font's. The
+// view points into a named array, never straight at a literal: every unit has
+// its own copy of a literal, and clang may then take begin() from its own copy
+// and end() from the copy the linker kept for the shared view.
+inline constexpr WCHAR kHouseFaceNameText[] = L"Microsoft Sans Serif";
+inline constexpr std::wstring_view kHouseFaceName{kHouseFaceNameText, std::size(kHouseFaceNameText) - 1};
 
 struct HouseGlyph {
     WORD code;
