@@ -22,8 +22,9 @@ namespace vareko::gdi {
 // Device coordinates are clamped into [-limit, limit]. Every bitmap side is
 // far smaller (at most 2^20), so a clamped edge lies outside every bitmap
 // exactly when the true one does and no intersection with a bitmap or clip
-// changes; and an edge plus or minus a bitmap side still fits in an int.
-constexpr std::int64_t kDeviceCoordLimit = std::int64_t{1} << 30;
+// changes; and the distance between two edges, or an edge plus or minus a
+// bitmap side, still fits in an int.
+constexpr std::int64_t kDeviceCoordLimit = std::int64_t{1} << 29;
 
 LONG ClampDeviceCoord(std::int64_t value);
 // a + b, saturated to the range of a 32-bit int.
