@@ -12,11 +12,12 @@ using HANDLE = void*;
 using HGDIOBJ = void*;
 
 // Opaque handle types: never dereferenced, only compared and looked up.
+// The argument is a type name pasted into declarations; it cannot be parenthesised.
 #define VAREKO_DECLARE_HANDLE(name) \
     struct name##__ {                \
         int unused;                  \
     };                               \
-    using name = name##__*
+    using name = name##__*  // NOLINT(bugprone-macro-parentheses)
 VAREKO_DECLARE_HANDLE(HDC);
 VAREKO_DECLARE_HANDLE(HBITMAP);
 VAREKO_DECLARE_HANDLE(HBRUSH);

@@ -134,8 +134,11 @@ std::string FormatJson(std::span<const RateFigures> runs, double durationS,
         const std::string name = JsonString(RunName(run.rateHz));
         text += separator;
         separator = ",\n";
-        text += "    {\"name\": " + name + ", \"run_name\": " + name +
-                ", \"run_type\": \"iteration\", \"iterations\": 1";
+        text += "    {\"name\": ";
+        text += name;
+        text += ", \"run_name\": ";
+        text += name;
+        text += ", \"run_type\": \"iteration\", \"iterations\": 1";
         if (!run.error.empty()) {
             text += ", \"error_occurred\": true, \"error_message\": " + JsonString(run.error) + "}";
             continue;

@@ -34,6 +34,7 @@ int WaitEnded(pid_t pid, int timeoutMs) {
 
 pid_t Spawn(const std::vector<std::string>& argv, const std::filesystem::path& logFile) {
     std::vector<char*> args;
+    args.reserve(argv.size() + 1);
     for (const std::string& a : argv) args.push_back(const_cast<char*>(a.c_str()));
     args.push_back(nullptr);
     posix_spawn_file_actions_t actions;
