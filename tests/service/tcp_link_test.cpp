@@ -148,7 +148,8 @@ TEST(TcpTransportTest, ABehindServiceLosesWholeFramesButNeverAControlMessage) {
         std::fwrite(text.data(), 1, text.size(), out);
         std::fclose(out);
     }
-    std::unique_ptr<LinkTransport> transport = ConnectTcpTransport();
+    link::LinkResult failure = link::kLinkOk;
+    std::unique_ptr<LinkTransport> transport = ConnectTcpTransport(failure);
     ASSERT_NE(transport, nullptr);
     ASSERT_TRUE(listener.Accept());
 

@@ -7,7 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "tools/display-service/service_socket.h"
+#include "tools/display-service/service_trust.h"
 
 namespace vareko::displayservice {
 
@@ -16,8 +16,9 @@ ControlClient::~ControlClient() {
 }
 
 std::string ControlClient::Connect(const std::string& path, int timeoutMs) {
-    fd_ = ConnectToService(path);
-    if (fd_ < 0) return "no display service at " + path + " (" + std::strerror(errno) + ")";
+    ServiceConnection connection = ConnectToOwnService(path);
+    if (connection.check != ServiceCheck::kOk) return connection.detail;
+    fd_ = connection.fd;
     HelloMessage hello;
     hello.role = ClientRole::kControl;
     hello.name = "vareko-display";

@@ -15,7 +15,8 @@ public:
     ControlClient(const ControlClient&) = delete;
     ControlClient& operator=(const ControlClient&) = delete;
 
-    // Connects to `path` and completes the Hello/Welcome exchange.
+    // Connects to `path` after the checks of service_trust.h and completes
+    // the Hello/Welcome exchange; returns an empty string or the reason.
     std::string Connect(const std::string& path, int timeoutMs);
     bool Send(const ClientMessage& message);
 

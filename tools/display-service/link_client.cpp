@@ -162,8 +162,9 @@ LinkResult LinkClient::Connect(link::ConnectionRecord* record) {
     if (record == nullptr) return kErrorInvalidParameter;
     if (!initialized_) return link::kLinkNotActive;
     Connection c;
-    c.transport = connect_();
-    if (!c.transport) return link::kLinkServerUnavailable;
+    LinkResult failure = link::kLinkServerUnavailable;
+    c.transport = connect_(failure);
+    if (!c.transport) return failure;
     HelloMessage hello;
     hello.role = ClientRole::kApplication;
     hello.connectFlag1 = record->connectFlag1;

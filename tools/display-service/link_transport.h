@@ -8,6 +8,7 @@
 #include <memory>
 #include <span>
 
+#include "display/devicelink/link_interface.h"
 #include "tools/display-service/message_codec.h"
 #include "toolkit/device_bitmap.h"
 
@@ -31,13 +32,18 @@ public:
     virtual bool SendFrame(std::uint32_t priority, const DeviceBitmap& bitmap) = 0;
 };
 
-using TransportFactory = std::unique_ptr<LinkTransport> (*)();
+// A factory returns null and sets `failure` when it gets no link: the
+// library's code for "no service" (kLinkServerUnavailable), or "device not
+// connected" (kLinkDeviceNotConnected) when something answers that is not
+// this user's service.
+using TransportFactory = std::unique_ptr<LinkTransport> (*)(link::LinkResult& failure);
 
-// The platform's way to the service; null when no service answers.
-std::unique_ptr<LinkTransport> ConnectDefaultTransport();
-// The Unix packet socket at ResolveSocketPath() (Linux only).
-std::unique_ptr<LinkTransport> ConnectUnixTransport();
+// The platform's way to the service.
+std::unique_ptr<LinkTransport> ConnectDefaultTransport(link::LinkResult& failure);
+// The Unix packet socket at ResolveSocketPath(), after the checks of
+// service_trust.h (Linux only).
+std::unique_ptr<LinkTransport> ConnectUnixTransport(link::LinkResult& failure);
 // Loopback TCP to the port in the token file at ResolveTokenPath(), token first.
-std::unique_ptr<LinkTransport> ConnectTcpTransport();
+std::unique_ptr<LinkTransport> ConnectTcpTransport(link::LinkResult& failure);
 
 }  // namespace vareko::displayservice

@@ -3,6 +3,6 @@
 
 namespace vareko::displayservice {
 
-std::unique_ptr<LinkTransport> ConnectDefaultTransport() { return ConnectUnixTransport(); }
+std::unique_ptr<LinkTransport> ConnectDefaultTransport(link::LinkResult& failure) { return ConnectUnixTransport(failure); }
 
 }  // namespace vareko::displayservice

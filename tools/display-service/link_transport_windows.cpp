@@ -4,6 +4,6 @@
 
 namespace vareko::displayservice {
 
-std::unique_ptr<LinkTransport> ConnectDefaultTransport() { return ConnectTcpTransport(); }
+std::unique_ptr<LinkTransport> ConnectDefaultTransport(link::LinkResult& failure) { return ConnectTcpTransport(failure); }
 
 }  // namespace vareko::displayservice

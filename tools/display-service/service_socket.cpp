@@ -69,9 +69,13 @@ std::string PrepareSocketDirectory(const std::string& socketPath, bool isDefault
     if (lstat(dir.c_str(), &info) != 0) return "cannot inspect " + dir + ": " + std::strerror(errno);
     if (!S_ISDIR(info.st_mode)) return dir + " is not a directory";
     if (info.st_uid != geteuid()) return dir + " belongs to another user";
-    if (isDefaultLocation && (info.st_mode & 0777) != 0700 && chmod(dir.c_str(), 0700) != 0) {
-        return "cannot set mode 0700 on " + dir + ": " + std::strerror(errno);
+    if ((info.st_mode & 077) == 0) return {};
+    // Clients refuse a socket whose directory others can enter, so a service
+    // there would never be reached: say so now.
+    if (!isDefaultLocation) {
+        return dir + " is open to group or others; the display service needs a directory of mode 0700";
     }
+    if (chmod(dir.c_str(), 0700) != 0) return "cannot set mode 0700 on " + dir + ": " + std::strerror(errno);
     return {};
 }
 

@@ -17,8 +17,9 @@ std::string ResolveSocketPath();
 int ConnectToService(const std::string& path);
 
 // Creates the socket's directory (mode 0700) if needed and refuses one that
-// belongs to another user or is not a directory; for the default locations
-// the mode is also tightened to 0700. Returns an empty string or the reason.
+// belongs to another user or is not a directory (a symbolic link included).
+// A default location open to group or others is tightened to 0700; any other
+// such directory is refused. Returns an empty string or the reason.
 std::string PrepareSocketDirectory(const std::string& socketPath, bool isDefaultLocation);
 
 // Binds and listens (non-blocking, close-on-exec). A stale socket file that no

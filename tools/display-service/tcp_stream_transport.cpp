@@ -93,7 +93,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<LinkTransport> ConnectTcpTransport() {
+std::unique_ptr<LinkTransport> ConnectTcpTransport(link::LinkResult& failure) {
+    failure = link::kLinkServerUnavailable;
     TokenFile file;
     if (!ReadTokenFile(ResolveTokenPath(), file)) return nullptr;
     auto stream = LoopbackStream::Connect(file.port, kReplyWaitMs);

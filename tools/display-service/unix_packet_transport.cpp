@@ -8,6 +8,7 @@
 
 #include "tools/display-service/link_transport.h"
 #include "tools/display-service/service_socket.h"
+#include "tools/display-service/service_trust.h"
 
 namespace vareko::displayservice {
 namespace {
@@ -75,10 +76,13 @@ private:
 
 }  // namespace
 
-std::unique_ptr<LinkTransport> ConnectUnixTransport() {
-    const int fd = ConnectToService(ResolveSocketPath());
-    if (fd < 0) return nullptr;
-    return std::make_unique<UnixPacketTransport>(fd);
+std::unique_ptr<LinkTransport> ConnectUnixTransport(link::LinkResult& failure) {
+    const ServiceConnection connection = ConnectToOwnService(ResolveSocketPath());
+    if (connection.check != ServiceCheck::kOk) {
+        failure = IsUntrusted(connection.check) ? link::kLinkDeviceNotConnected : link::kLinkServerUnavailable;
+        return nullptr;
+    }
+    return std::make_unique<UnixPacketTransport>(connection.fd);
 }
 
 }  // namespace vareko::displayservice
