@@ -5,6 +5,7 @@
 #include <random>
 
 #include "tools/display-service/message_codec.h"
+#include "tools/display-service/utf8_cut.h"
 
 namespace vareko::displayservice {
 namespace {
@@ -131,6 +132,38 @@ TEST(MessageCodec, RandomBytesNeverDecodeOutOfBounds) {
         DecodeClientMessage(bytes, client);
         DecodeServiceMessage(bytes, service);
     }
+}
+
+TEST(StatusText, IsCutOnACharacterBoundaryWithAVisibleMark) {
+    const std::string mark(kCutMark);
+    const struct {
+        const char* what;
+        std::string text;
+        std::size_t maxBytes;
+        std::string expected;
+    } cases[] = {
+        {"fits", "abc", 3, "abc"},
+        {"ASCII", "abcdefghijklmnopqrstuvwxyz", 12, "abc" + mark},
+        {"2-byte character across the cut", "ab\xC3\xA9xxxxxxxxxx", 12, "ab" + mark},
+        {"3-byte character across the cut", "a\xE2\x82\xACxxxxxxxxxx", 12, "a" + mark},
+        {"4-byte character across the cut", "ab\xF0\x9F\x98\x80xxxxxxxxxx", 12, "ab" + mark},
+        {"character ends at the cut", "ab\xC3\xA9xxxxxxxxxx", 13, "ab\xC3\xA9" + mark},
+    };
+    for (const auto& c : cases) EXPECT_EQ(CutAtCharacter(c.text, c.maxBytes), c.expected) << c.what;
+}
+
+TEST(StatusText, AnOverlongStatusArrivesCutAndWellFormed) {
+    std::string text;
+    while (text.size() <= kMaxStatusTextBytes) text += "client \xE2\x82\xAC\n";  // 12 bytes a line
+    ServiceMessage decoded;
+    ASSERT_EQ(DecodeServiceMessage(EncodeServiceMessage(StatusMessage{text}), decoded), DecodeStatus::kOk);
+    const std::string& got = std::get<StatusMessage>(decoded).text;
+    EXPECT_LE(got.size(), kMaxStatusTextBytes);
+    ASSERT_GE(got.size(), kCutMark.size());
+    EXPECT_EQ(got.substr(got.size() - kCutMark.size()), kCutMark);
+    const std::size_t kept = got.size() - kCutMark.size();
+    EXPECT_EQ(text.compare(0, kept, got, 0, kept), 0);
+    EXPECT_NE(static_cast<unsigned char>(text[kept]) & 0xC0, 0x80) << "cut inside a character";
 }
 
 }  // namespace

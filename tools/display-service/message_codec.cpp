@@ -6,6 +6,8 @@
 #include <algorithm>
 #include <iterator>
 
+#include "tools/display-service/utf8_cut.h"
+
 namespace vareko::displayservice {
 namespace {
 
@@ -316,8 +318,8 @@ struct ServiceEncoder {
             .Finish();
     }
     std::vector<std::uint8_t> operator()(const StatusMessage& m) const {
-        const std::size_t n = std::min(m.text.size(), kMaxStatusTextBytes);
-        return MessageWriter(MessageType::kStatus).Bytes(m.text.data(), n).Finish();
+        const std::string text = CutAtCharacter(m.text, kMaxStatusTextBytes);
+        return MessageWriter(MessageType::kStatus).Bytes(text.data(), text.size()).Finish();
     }
 };
 
