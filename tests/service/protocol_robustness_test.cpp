@@ -16,6 +16,7 @@ namespace {
 class ProtocolRobustnessTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        service.Options().logLine = log.Sink();
         ASSERT_EQ(service.Start(), "");
         good = std::make_unique<RawClient>(dir.SocketPath());
         ASSERT_TRUE(good->Hello(ClientRole::kApplication, "good"));
@@ -42,6 +43,7 @@ protected:
     }
 
     TempSocketDir dir;
+    LogCapture log;
     ServiceRunner service{dir.SocketPath()};
     std::unique_ptr<RawClient> good;  // connected once the service runs
     bool buttonDown = false;
@@ -63,17 +65,21 @@ TEST_F(ProtocolRobustnessTest, MalformedMessagesCloseOnlyTheirSender) {
         const char* what;
         bool greetFirst;
         std::vector<std::uint8_t> bytes;
+        const char* logged;  // the reason in the service's line
     } cases[] = {
-        {"three bytes", true, {1, 2, 3}},
-        {"truncated frame", true, truncatedFrame},
-        {"oversized frame", true, hugeFrame},
-        {"length field lies", true, Header(5000, 4)},
-        {"unknown type", true, Header(0, 0x7777)},
-        {"frame before hello", false, frame},
-        {"second hello", true, EncodeClientMessage(HelloMessage{})},
-        {"control message from an application", true, EncodeClientMessage(ButtonMessage{0, true})},
-        {"service message from a client", true, EncodeServiceMessage(ButtonsMessage{1})},
+        {"three bytes", true, {1, 2, 3}, "malformed message (shorter than a header)"},
+        {"truncated frame", true, truncatedFrame, "malformed message (length mismatch)"},
+        {"oversized frame", true, hugeFrame, "longer than the protocol allows"},
+        {"length field lies", true, Header(5000, 4), "malformed message (length mismatch)"},
+        {"unknown type", true, Header(0, 0x7777), "malformed message (unknown type)"},
+        {"frame before hello", false, frame, "out of order"},
+        {"second hello", true, EncodeClientMessage(HelloMessage{}), "out of order"},
+        {"control message from an application", true, EncodeClientMessage(ButtonMessage{0, true}),
+         "not allowed for the client's role"},
+        {"service message from a client", true, EncodeServiceMessage(ButtonsMessage{1}),
+         "malformed message (wrong direction)"},
     };
+    const std::string who = "(unix pid " + std::to_string(getpid()) + " uid " + std::to_string(geteuid()) + ")";
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         RawClient bad(dir.SocketPath());
@@ -83,6 +89,7 @@ TEST_F(ProtocolRobustnessTest, MalformedMessagesCloseOnlyTheirSender) {
         }
         bad.SendBytes(c.bytes);
         EXPECT_TRUE(bad.ClosedByPeer());
+        EXPECT_TRUE(log.Has({"dropped client", who, c.logged}));
         ExpectGoodClientUnaffected();
     }
 }
@@ -156,6 +163,8 @@ TEST_F(ProtocolRobustnessTest, ClientsOfAnotherUserAreRefused) {
     waitpid(child, &status, 0);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_TRUE(log.Has({"dropped connection (unix pid " + std::to_string(child) + " uid 65534)",
+                         "peer runs as another user"}));
     ExpectGoodClientUnaffected();
 }
 

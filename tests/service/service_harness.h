@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -37,6 +38,33 @@ bool Eventually(Condition condition, std::chrono::milliseconds timeout = std::ch
     }
     return true;
 }
+
+// Collects the service's log lines (they come from the loop thread).
+class LogCapture {
+public:
+    std::function<void(const std::string&)> Sink() {
+        return [this](const std::string& line) {
+            const std::lock_guard lock(mutex_);
+            lines_.push_back(line);
+        };
+    }
+    // Waits until a line holds every one of `parts`.
+    bool Has(std::initializer_list<std::string> parts) {
+        return Eventually([&] {
+            const std::lock_guard lock(mutex_);
+            for (const std::string& line : lines_) {
+                bool all = true;
+                for (const std::string& part : parts) all = all && line.find(part) != std::string::npos;
+                if (all) return true;
+            }
+            return false;
+        }, std::chrono::milliseconds(2000));
+    }
+
+private:
+    std::mutex mutex_;
+    std::vector<std::string> lines_;
+};
 
 class TempSocketDir {
 public:

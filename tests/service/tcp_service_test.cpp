@@ -86,6 +86,7 @@ class TcpServiceTest : public ::testing::Test {
 protected:
     void SetUp() override {
         service.Options().tokenWaitMs = 100;
+        service.Options().logLine = log.Sink();
         ASSERT_EQ(service.Start(), "");
         ASSERT_TRUE(ReadTokenFile(service.TokenPath(), token));
     }
@@ -100,6 +101,7 @@ protected:
     }
 
     TempSocketDir dir;
+    LogCapture log;
     ServiceRunner service{dir.SocketPath()};
     TokenFile token;
 };
@@ -209,6 +211,49 @@ TEST_F(TcpServiceTest, TokenFileVariableAndDisabledTcp) {
     EXPECT_EQ(service.TcpPort(), kTcpDisabled);
     struct stat info{};
     EXPECT_NE(stat((dir.Dir() + "/display.token").c_str(), &info), 0);
+}
+
+TEST_F(TcpServiceTest, ConnectionsWithoutATokenCannotCrowdOutTheOwner) {
+    // A deadline far beyond the test: only the cap can close the silent ones.
+    service.Stop();
+    service.Options().tokenWaitMs = 60000;
+    ASSERT_EQ(service.Start(), "");
+    ASSERT_TRUE(ReadTokenFile(service.TokenPath(), token));
+    std::vector<std::unique_ptr<RawTcpClient>> silent;
+    for (std::size_t i = 0; i < 3 * kMaxTcpClientsWithoutToken; ++i) {
+        silent.push_back(std::make_unique<RawTcpClient>(service.TcpPort()));
+        ASSERT_TRUE(silent.back()->Connected());
+    }
+    RawTcpClient owner(service.TcpPort());
+    EXPECT_TRUE(Greeted(owner, ClientRole::kControl));
+    EXPECT_TRUE(silent.front()->ClosedByPeer());
+    EXPECT_TRUE(log.Has({"(tcp 127.0.0.1:", "too many TCP connections without a token"}));
+}
+
+TEST_F(TcpServiceTest, TcpPlacesAreBoundedAndFreedWhenAClientLeaves) {
+    std::vector<std::unique_ptr<RawTcpClient>> clients;
+    for (std::size_t i = 0; i < kMaxTcpClients; ++i) {
+        clients.push_back(std::make_unique<RawTcpClient>(service.TcpPort()));
+        ASSERT_TRUE(Greeted(*clients.back(), ClientRole::kControl)) << i;
+    }
+    RawTcpClient oneTooMany(service.TcpPort());
+    EXPECT_FALSE(Greeted(oneTooMany, ClientRole::kControl));
+    EXPECT_TRUE(log.Has({"TCP connection limit reached"}));
+    clients.pop_back();
+    EXPECT_TRUE(Eventually([&] {
+        RawTcpClient next(service.TcpPort());
+        return Greeted(next, ClientRole::kControl);
+    }));
+}
+
+TEST_F(TcpServiceTest, ADroppedTcpClientIsLoggedWithItsPort) {
+    RawTcpClient client(service.TcpPort());
+    ASSERT_TRUE(client.SendText(std::string(kTokenTextBytes, 'x')));
+    EXPECT_TRUE(client.ClosedByPeer());
+    EXPECT_TRUE(log.Has({"dropped client", "(tcp 127.0.0.1:", "wrong token"}));
+    RawTcpClient silent(service.TcpPort());
+    EXPECT_TRUE(silent.ClosedByPeer());
+    EXPECT_TRUE(log.Has({"no token within the deadline"}));
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include <sched.h>
 #include <sys/epoll.h>
 #include <sys/eventfd.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -52,11 +53,17 @@ struct Overloaded : F... {
 template <class... F>
 Overloaded(F...) -> Overloaded<F...>;
 
+DropLog::Sink LogSink(const std::function<void(const std::string&)>& configured) {
+    if (configured) return configured;
+    return [](const std::string& line) { std::fprintf(stderr, "%s\n", line.c_str()); };
+}
+
 }  // namespace
 
 DisplayService::DisplayService(ServiceOptions options)
     : options_(std::move(options)),
       wakeFd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)),
+      dropLog_(LogSink(options_.logLine)),
       viewerState_(wakeFd_) {}
 
 DisplayService::~DisplayService() {
@@ -81,6 +88,9 @@ DisplayService::~DisplayService() {
 
 std::string DisplayService::Start() {
     if (wakeFd_ < 0) return std::string("eventfd: ") + std::strerror(errno);
+    // Before anything else takes descriptors: the spares come from the raised limit.
+    RaiseDescriptorLimit();
+    reserve_ = std::make_unique<DescriptorReserve>();
     const bool defaultLocation = options_.socketPath.empty() && std::getenv("VAREKO_DISPLAY_SOCKET") == nullptr;
     socketPath_ = options_.socketPath.empty() ? ResolveSocketPath() : options_.socketPath;
     if (std::string error = PrepareSocketDirectory(socketPath_, defaultLocation); !error.empty()) return error;
@@ -171,6 +181,7 @@ void DisplayService::Run() {
         }
         CloseSilentStreams();
         Sweep();
+        ResumeListeners();
         Housekeeping();
         if (pictureDirty_ || clientsDirty_) PublishToViewers();
     }
@@ -183,33 +194,105 @@ void DisplayService::Run() {
 }
 
 void DisplayService::AcceptUnix() {
-    for (;;) {
+    for (int i = 0; i < kAcceptsPerWakeup; ++i) {
         const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0) return;
+        if (fd < 0) {
+            if (OnAcceptFailure(listenFd_, errno, true)) continue;
+            return;
+        }
         long uid = -1;
         long pid = 0;
         // The socket directory is private already; the credential check also
         // refuses a peer that got hold of a descriptor some other way.
         if (!PeerCredentials(fd, uid, pid) || uid != static_cast<long>(geteuid())) {
             close(fd);
+            LogDrop({0, false, pid, uid, 0}, uid < 0 ? DropReason::kNoCredentials : DropReason::kForeignUser);
             continue;
         }
-        AddClient(fd, pid, false);
+        AddClient(fd, pid, false).uid = uid;
     }
 }
 
 void DisplayService::AcceptTcp() {
-    for (;;) {
+    for (int i = 0; i < kAcceptsPerWakeup; ++i) {
         // Any local user can connect to a loopback port; only the token,
         // readable by this user alone, lets a client go further.
-        const int fd = accept4(tcpFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0) return;
+        sockaddr_in peer{};
+        socklen_t size = sizeof peer;
+        const int fd = accept4(tcpFd_, reinterpret_cast<sockaddr*>(&peer), &size, SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (fd < 0) {
+            if (OnAcceptFailure(tcpFd_, errno, false)) continue;
+            return;
+        }
+        const int port = ntohs(peer.sin_port);
+        if (!MakeTcpRoom()) {
+            close(fd);
+            LogDrop({0, true, 0, -1, port}, DropReason::kTcpFull);
+            continue;
+        }
         SetNoDelay(fd);
-        AddClient(fd, 0, true);
+        Client& c = AddClient(fd, 0, true);
+        c.port = port;
+        // A client sends its token right after connecting; taking it now
+        // lets the owner's client through even while others keep arriving.
+        ReadFrom(c);
     }
 }
 
-void DisplayService::AddClient(int fd, long pid, bool stream) {
+bool DisplayService::OnAcceptFailure(int listenFd, int error, bool mayUseSpare) {
+    if (error == EINTR || error == ECONNABORTED) return true;
+    if (error == EAGAIN || error == EWOULDBLOCK) return false;
+    if (IsOutOfDescriptors(error)) {
+        // The owner's program gets a spare; anyone else's connection is
+        // taken off the queue and closed, so that the loop does not wake for
+        // it again and again.
+        if (mayUseSpare && reserve_->ReleaseSpare()) return true;
+        if (reserve_->Shed(listenFd)) {
+            LogDrop({0, listenFd == tcpFd_, 0, -1, 0}, DropReason::kDescriptors);
+            return true;
+        }
+    }
+    PauseListener(listenFd);
+    return false;
+}
+
+void DisplayService::PauseListener(int listenFd) {
+    epoll_ctl(epollFd_, EPOLL_CTL_DEL, listenFd, nullptr);
+    (listenFd == tcpFd_ ? tcpPaused_ : unixPaused_) = true;
+    listenersPausedUntil_ = std::chrono::steady_clock::now() + kListenerPause;
+}
+
+void DisplayService::ResumeListeners() {
+    if (!unixPaused_ && !tcpPaused_) return;
+    if (std::chrono::steady_clock::now() < listenersPausedUntil_) return;
+    for (const auto& [fd, paused] : {std::pair{listenFd_, &unixPaused_}, std::pair{tcpFd_, &tcpPaused_}}) {
+        if (!*paused) continue;
+        epoll_event event{EPOLLIN, {.fd = fd}};
+        epoll_ctl(epollFd_, EPOLL_CTL_ADD, fd, &event);
+        *paused = false;
+    }
+}
+
+bool DisplayService::MakeTcpRoom() {
+    std::size_t tcp = 0;
+    std::size_t withoutToken = 0;
+    Client* oldestWithoutToken = nullptr;
+    for (auto& [fd, c] : clients_) {
+        if (!c->inbound || c->closing) continue;
+        ++tcp;
+        if (c->tokenChecked) continue;
+        ++withoutToken;
+        if (oldestWithoutToken == nullptr || c->acceptedAt < oldestWithoutToken->acceptedAt) {
+            oldestWithoutToken = c.get();
+        }
+    }
+    if (tcp < kMaxTcpClients && withoutToken < kMaxTcpClientsWithoutToken) return true;
+    if (oldestWithoutToken == nullptr) return false;
+    CloseClient(*oldestWithoutToken, DropReason::kPendingEvicted);
+    return true;
+}
+
+DisplayService::Client& DisplayService::AddClient(int fd, long pid, bool stream) {
     auto client = std::make_unique<Client>();
     client->id = nextClientId_++;
     client->fd = fd;
@@ -221,7 +304,7 @@ void DisplayService::AddClient(int fd, long pid, bool stream) {
     }
     epoll_event event{EPOLLIN, {.fd = fd}};
     epoll_ctl(epollFd_, EPOLL_CTL_ADD, fd, &event);
-    clients_.emplace(fd, std::move(client));
+    return *clients_.emplace(fd, std::move(client)).first->second;
 }
 
 void DisplayService::ReadFrom(Client& c) {
@@ -239,7 +322,7 @@ void DisplayService::ReadStream(Client& c) {
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
         if (n <= 0) {
-            CloseClient(c);
+            CloseClient(c, DropReason::kLeft);
             return;
         }
         c.inbound->Commit(static_cast<std::size_t>(n));
@@ -252,7 +335,7 @@ bool DisplayService::HandleBuffered(Client& c) {
     if (!c.tokenChecked) {
         if (!c.inbound->TakeRaw(kTokenTextBytes, bytes)) return true;
         if (!TokensMatch(bytes, token_)) {
-            CloseClient(c);
+            CloseClient(c, DropReason::kBadToken);
             return false;
         }
         c.tokenChecked = true;
@@ -260,12 +343,12 @@ bool DisplayService::HandleBuffered(Client& c) {
     for (;;) {
         switch (c.inbound->Take(bytes)) {
             case MessageStream::Next::kIncomplete: return true;
-            case MessageStream::Next::kTooLong: CloseClient(c); return false;
+            case MessageStream::Next::kTooLong: CloseClient(c, DropReason::kTooLong); return false;
             case MessageStream::Next::kMessage: break;
         }
         ClientMessage message;
-        if (DecodeClientMessage(bytes, message) != DecodeStatus::kOk) {
-            CloseClient(c);
+        if (const DecodeStatus status = DecodeClientMessage(bytes, message); status != DecodeStatus::kOk) {
+            CloseClient(c, DropReason::kMalformed, DecodeStatusName(status));
             return false;
         }
         Handle(c, message);
@@ -276,7 +359,10 @@ bool DisplayService::HandleBuffered(Client& c) {
 void DisplayService::CloseSilentStreams() {
     const auto now = std::chrono::steady_clock::now();
     for (auto& [fd, c] : clients_) {
-        if (!c->tokenChecked && now - c->acceptedAt > std::chrono::milliseconds(options_.tokenWaitMs)) CloseClient(*c);
+        if (!c->tokenChecked && !c->closing &&
+            now - c->acceptedAt > std::chrono::milliseconds(options_.tokenWaitMs)) {
+            CloseClient(*c, DropReason::kTokenTimeout);
+        }
     }
 }
 
@@ -292,13 +378,18 @@ void DisplayService::ReadPackets(Client& c) {
         const ssize_t n = recvmsg(c.fd, &header, MSG_DONTWAIT);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
-        if (n <= 0 || (header.msg_flags & MSG_TRUNC) != 0) {
-            CloseClient(c);
+        if (n <= 0) {
+            CloseClient(c, DropReason::kLeft);
+            return;
+        }
+        if ((header.msg_flags & MSG_TRUNC) != 0) {
+            CloseClient(c, DropReason::kTooLong);
             return;
         }
         ClientMessage message;
-        if (DecodeClientMessage({buffer, static_cast<std::size_t>(n)}, message) != DecodeStatus::kOk) {
-            CloseClient(c);
+        const DecodeStatus status = DecodeClientMessage({buffer, static_cast<std::size_t>(n)}, message);
+        if (status != DecodeStatus::kOk) {
+            CloseClient(c, DropReason::kMalformed, DecodeStatusName(status));
             return;
         }
         Handle(c, message);
@@ -308,11 +399,11 @@ void DisplayService::ReadPackets(Client& c) {
 void DisplayService::Handle(Client& c, const ClientMessage& message) {
     const bool isHello = std::holds_alternative<HelloMessage>(message);
     if (isHello == c.greeted) {  // Hello exactly once, and first
-        CloseClient(c);
+        CloseClient(c, DropReason::kOutOfOrder);
         return;
     }
     if (!isHello && kSenderRole[message.index()] != c.role) {
-        CloseClient(c);
+        CloseClient(c, DropReason::kWrongRole);
         return;
     }
     std::visit(Overloaded{
@@ -336,6 +427,7 @@ void DisplayService::OnHello(Client& c, const HelloMessage& m) {
         refusal.result = kVersionRefused;
         Send(c, refusal);
         c.closeWhenFlushed = true;
+        c.closeReason = DropReason::kVersionRefused;
         Flush(c);
         return;
     }
@@ -488,7 +580,7 @@ void DisplayService::SendBytes(Client& c, std::vector<std::uint8_t> bytes) {
     if (c.closing) return;
     if (c.outQueue.size() >= kMaxQueuedMessages) {
         // The client has not read for hundreds of messages: it is stuck.
-        CloseClient(c);
+        CloseClient(c, DropReason::kNotReading);
         return;
     }
     c.outQueue.push_back(std::move(bytes));
@@ -503,7 +595,7 @@ void DisplayService::Flush(Client& c) {
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == ENOBUFS)) break;
         if (n < 0) {
-            CloseClient(c);
+            CloseClient(c, DropReason::kLeft);
             return;
         }
         // A stream socket may take part of a message; the rest goes next time.
@@ -517,7 +609,7 @@ void DisplayService::Flush(Client& c) {
         }
     }
     if (c.outQueue.empty() && c.closeWhenFlushed) {
-        CloseClient(c);
+        CloseClient(c, c.closeReason);
         return;
     }
     UpdateWriteInterest(c);
@@ -532,12 +624,21 @@ void DisplayService::UpdateWriteInterest(Client& c) {
     epoll_ctl(epollFd_, EPOLL_CTL_MOD, c.fd, &event);
 }
 
-void DisplayService::CloseClient(Client& c) {
+void DisplayService::CloseClient(Client& c, DropReason why, std::string_view detail) {
     if (c.closing) return;
+    LogDrop(Identity(c), why, detail);
     c.closing = true;
     c.outQueue.clear();
     c.outOffset = 0;
     epoll_ctl(epollFd_, EPOLL_CTL_DEL, c.fd, nullptr);
+}
+
+DroppedClient DisplayService::Identity(const Client& c) const {
+    return DroppedClient{c.id, c.inbound != nullptr, c.pid, c.uid, c.port};
+}
+
+void DisplayService::LogDrop(const DroppedClient& who, DropReason why, std::string_view detail) {
+    dropLog_.Record(who, why, detail, std::chrono::steady_clock::now());
 }
 
 void DisplayService::Sweep() {
@@ -547,6 +648,7 @@ void DisplayService::Sweep() {
             close(it->first);
             it = clients_.erase(it);
             removed = true;
+            if (reserve_->Spares() < kUnixSpareDescriptors) reserve_->Refill();
         } else {
             ++it;
         }
@@ -571,6 +673,8 @@ void DisplayService::RunViewerCommands() {
 void DisplayService::Housekeeping() {
     const auto now = std::chrono::steady_clock::now();
     const auto elapsed = now - rateWindowStart_;
+    dropLog_.Tick(now);
+    if (reserve_->Spares() < kUnixSpareDescriptors) reserve_->Refill();
     if (elapsed < kRateWindow) return;
     const double seconds = std::chrono::duration<double>(elapsed).count();
     for (auto& [fd, c] : clients_) {

@@ -16,8 +16,11 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "tools/display-service/descriptor_reserve.h"
+#include "tools/display-service/drop_log.h"
 #include "tools/display-service/message_codec.h"
 #include "tools/display-service/message_stream.h"
 #include "tools/display-service/viewer_state.h"
@@ -30,6 +33,12 @@ constexpr int kDefaultHttpPort = 8643;
 constexpr int kHttpDisabled = -1;
 constexpr int kTcpDisabled = -1;
 constexpr int kDefaultTokenWaitMs = 2000;
+// Loopback TCP serves the Windows library under Wine: a user runs a few such
+// programs. Any local user can connect, so places are bounded: in all, and
+// for connections that have not presented the token yet, where a new one
+// replaces the oldest instead of being turned away.
+constexpr std::size_t kMaxTcpClients = 32;
+constexpr std::size_t kMaxTcpClientsWithoutToken = 8;
 
 struct ServiceOptions {
     std::string socketPath;           // empty: ResolveSocketPath()
@@ -41,6 +50,8 @@ struct ServiceOptions {
     // sends to its open device, as soon as it is decoded (in-process
     // measurements time and name frames with it); empty: none.
     std::function<void(const std::uint8_t* pixels)> frameObserver;
+    // Receives each log line (no newline), on the loop thread; empty: stderr.
+    std::function<void(const std::string& line)> logLine;
 };
 
 class DisplayService {
@@ -67,11 +78,15 @@ public:
 private:
     static constexpr std::size_t kMaxQueuedMessages = 512;
     static constexpr int kMessagesPerWakeup = 32;
+    static constexpr int kAcceptsPerWakeup = 64;
+    static constexpr auto kListenerPause = std::chrono::milliseconds(100);
 
     struct Client {
         std::uint32_t id = 0;
         int fd = -1;
         long pid = 0;                   // 0 for TCP clients: the kernel cannot tell
+        long uid = -1;                  // Unix clients
+        int port = 0;                   // TCP clients: the peer's port
         std::unique_ptr<MessageStream> inbound;  // TCP only: bytes to messages
         bool tokenChecked = true;       // false until a TCP client presented the token
         std::chrono::steady_clock::time_point acceptedAt;
@@ -91,6 +106,7 @@ private:
         bool watching = false;
         bool snapshotPending = false;   // a watcher's picture waits for its queue to drain
         bool closeWhenFlushed = false;
+        DropReason closeReason = DropReason::kLeft;  // why, once closeWhenFlushed
         bool closing = false;
         bool wantWrite = false;
         std::deque<std::vector<std::uint8_t>> outQueue;
@@ -102,7 +118,14 @@ private:
     std::string StartTcp();
     void AcceptUnix();
     void AcceptTcp();
-    void AddClient(int fd, long pid, bool stream);
+    // What to do when accept() failed with `error`: false ends this round of
+    // accepts. A listener that cannot shed its queue is paused briefly.
+    bool OnAcceptFailure(int listenFd, int error, bool mayUseSpare);
+    void PauseListener(int listenFd);
+    void ResumeListeners();
+    // Makes room for one more TCP connection; false when there is none.
+    bool MakeTcpRoom();
+    Client& AddClient(int fd, long pid, bool stream);
     void ReadFrom(Client& c);
     void ReadPackets(Client& c);
     void ReadStream(Client& c);
@@ -130,7 +153,10 @@ private:
     void SendBytes(Client& c, std::vector<std::uint8_t> bytes);
     void Flush(Client& c);
     void UpdateWriteInterest(Client& c);
-    void CloseClient(Client& c);
+    // Closes the connection at the next sweep and logs why (kLeft: silently).
+    void CloseClient(Client& c, DropReason why, std::string_view detail = {});
+    DroppedClient Identity(const Client& c) const;
+    void LogDrop(const DroppedClient& who, DropReason why, std::string_view detail = {});
     void Sweep();
 
     void RunViewerCommands();
@@ -147,11 +173,16 @@ private:
     int tcpPort_ = kTcpDisabled;
     std::string tokenPath_;
     int tokenLockFd_ = -1;  // held while the token file is this service's
+    std::unique_ptr<DescriptorReserve> reserve_;  // made in Start, after the limit is raised
+    std::chrono::steady_clock::time_point listenersPausedUntil_{};
+    bool unixPaused_ = false;
+    bool tcpPaused_ = false;
     std::string token_;
     int epollFd_ = -1;
     int wakeFd_ = -1;
     int httpPort_ = kHttpDisabled;
     std::atomic<bool> stopRequested_{false};
+    DropLog dropLog_;
 
     std::map<int, std::unique_ptr<Client>> clients_;  // by descriptor
     std::uint32_t nextClientId_ = 1;
