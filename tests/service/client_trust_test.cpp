@@ -176,7 +176,9 @@ class ClientTrustAcrossUsers : public ::testing::Test {
 protected:
     void SetUp() override {
         if (geteuid() != 0) GTEST_SKIP() << "needs root to act as two other users";
-        victim = UnusedUid(61700);
+        // Per process, so that tests running side by side use different
+        // /tmp/vareko-<uid> directories.
+        victim = UnusedUid(static_cast<uid_t>(60000 + 2 * (getpid() % 2000)));
         attacker = UnusedUid(victim + 1);
         squatted = "/tmp/vareko-" + std::to_string(victim);
         std::filesystem::remove_all(squatted);
