@@ -196,6 +196,18 @@ protected:
         });
     }
 
+    // The victim's library gets "device not connected" and its status
+    // command fails with a message that holds `reason`.
+    void ExpectVictimRefused(const std::string& reason) {
+        EXPECT_EQ(AsVictim([] { return LibraryConnect() == link::kLinkDeviceNotConnected ? 0 : 1; }), 0);
+        EXPECT_EQ(AsVictim([&] {
+                      const ToolRun run = RunStatusTool();
+                      return run.exitStatus == 1 && run.stderrText.find(reason) != std::string::npos ? 0 : 1;
+                  }),
+                  0)
+            << "expected a status failure naming: " << reason;
+    }
+
     uid_t victim = 0;
     uid_t attacker = 0;
     std::string squatted;
@@ -204,13 +216,7 @@ protected:
 TEST_F(ClientTrustAcrossUsers, ASquattedTmpDirectoryGetsNothingFromTheVictim) {
     ImpostorListener impostor(attacker, squatted, squatted + "/display.sock");
     ASSERT_TRUE(impostor.Listening());
-    const std::string owner = "belongs to uid " + std::to_string(attacker);
-    EXPECT_EQ(AsVictim([] { return LibraryConnect() == link::kLinkDeviceNotConnected ? 0 : 1; }), 0);
-    EXPECT_EQ(AsVictim([&] {
-                  const ToolRun run = RunStatusTool();
-                  return run.exitStatus == 1 && run.stderrText.find(owner) != std::string::npos ? 0 : 1;
-              }),
-              0);
+    ExpectVictimRefused("belongs to uid " + std::to_string(attacker));
     // The victim's service refuses the directory too, and says why.
     EXPECT_EQ(AsVictim([] {
                   DisplayService service(LocalOnly());
@@ -229,13 +235,7 @@ TEST_F(ClientTrustAcrossUsers, AListenerOfAnotherUserInAPrivateDirectoryIsRefuse
     ASSERT_EQ(mkdir(squatted.c_str(), 0700), 0);
     ASSERT_EQ(chown(squatted.c_str(), victim, victim), 0);
     ASSERT_EQ(rename((impostorDir + "/display.sock").c_str(), (squatted + "/display.sock").c_str()), 0);
-    const std::string who = "runs as uid " + std::to_string(attacker);
-    EXPECT_EQ(AsVictim([] { return LibraryConnect() == link::kLinkDeviceNotConnected ? 0 : 1; }), 0);
-    EXPECT_EQ(AsVictim([&] {
-                  const ToolRun run = RunStatusTool();
-                  return run.exitStatus == 1 && run.stderrText.find(who) != std::string::npos ? 0 : 1;
-              }),
-              0);
+    ExpectVictimRefused("runs as uid " + std::to_string(attacker));
     EXPECT_EQ(impostor.Finish(), 0) << "the impostor received bytes";
     std::filesystem::remove_all(impostorDir);
 }
