@@ -43,17 +43,16 @@ inline double CpuSeconds(pid_t pid) {
     return static_cast<double>(utime + stime) / static_cast<double>(sysconf(_SC_CLK_TCK));
 }
 
-// `tool` with `arguments`, started with soft and hard RLIMIT_NOFILE set to
-// `descriptorLimit`; its standard error goes to `stderrPath`. Stopped with
+// `tool` with `arguments`, started under the descriptor limit (RLIMIT_NOFILE)
+// `descriptors`; its standard error goes to `stderrPath`. Stopped with
 // SIGTERM when this object goes.
 class ChildProcess {
 public:
-    ChildProcess(const std::string& tool, std::vector<std::string> arguments, rlim_t descriptorLimit,
+    ChildProcess(const std::string& tool, std::vector<std::string> arguments, rlimit descriptors,
                  const std::string& stderrPath) {
         pid_ = fork();
         if (pid_ != 0) return;
-        const rlimit limit{descriptorLimit, descriptorLimit};
-        setrlimit(RLIMIT_NOFILE, &limit);
+        setrlimit(RLIMIT_NOFILE, &descriptors);
         const int devNull = open("/dev/null", O_WRONLY);
         const int err = open(stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         dup2(devNull, STDOUT_FILENO);

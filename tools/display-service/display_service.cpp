@@ -247,6 +247,15 @@ bool DisplayService::OnAcceptFailure(int listenFd, int error, bool mayUseSpare) 
         // taken off the queue and closed, so that the loop does not wake for
         // it again and again.
         if (mayUseSpare && reserve_->ReleaseSpare()) return true;
+        // A TCP connection still without its token is worth less than a new
+        // one: its descriptor is free after this turn's sweep, and the next
+        // turn accepts the new connection.
+        if (listenFd == tcpFd_) {
+            if (Client* oldest = OldestWithoutToken(); oldest != nullptr) {
+                CloseClient(*oldest, DropReason::kDescriptors);
+                return false;
+            }
+        }
         if (reserve_->Shed(listenFd)) {
             LogDrop({0, listenFd == tcpFd_, 0, -1, 0}, DropReason::kDescriptors);
             return true;
@@ -273,22 +282,27 @@ void DisplayService::ResumeListeners() {
     }
 }
 
+DisplayService::Client* DisplayService::OldestWithoutToken() {
+    Client* oldest = nullptr;
+    for (auto& [fd, c] : clients_) {
+        if (c->tokenChecked || c->closing) continue;
+        if (oldest == nullptr || c->acceptedAt < oldest->acceptedAt) oldest = c.get();
+    }
+    return oldest;
+}
+
 bool DisplayService::MakeTcpRoom() {
     std::size_t tcp = 0;
     std::size_t withoutToken = 0;
-    Client* oldestWithoutToken = nullptr;
-    for (auto& [fd, c] : clients_) {
+    for (const auto& [fd, c] : clients_) {
         if (!c->inbound || c->closing) continue;
         ++tcp;
-        if (c->tokenChecked) continue;
-        ++withoutToken;
-        if (oldestWithoutToken == nullptr || c->acceptedAt < oldestWithoutToken->acceptedAt) {
-            oldestWithoutToken = c.get();
-        }
+        if (!c->tokenChecked) ++withoutToken;
     }
     if (tcp < kMaxTcpClients && withoutToken < kMaxTcpClientsWithoutToken) return true;
-    if (oldestWithoutToken == nullptr) return false;
-    CloseClient(*oldestWithoutToken, DropReason::kPendingEvicted);
+    Client* oldest = OldestWithoutToken();
+    if (oldest == nullptr) return false;
+    CloseClient(*oldest, DropReason::kPendingEvicted);
     return true;
 }
 

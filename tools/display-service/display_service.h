@@ -125,6 +125,7 @@ private:
     void ResumeListeners();
     // Makes room for one more TCP connection; false when there is none.
     bool MakeTcpRoom();
+    Client* OldestWithoutToken();
     Client& AddClient(int fd, long pid, bool stream);
     void ReadFrom(Client& c);
     void ReadPackets(Client& c);
