@@ -2,10 +2,23 @@
 // movement of the row.
 #include "toolkit/streaming_text_object.h"
 
-#include <cstdlib>
+#include <algorithm>
 #include <iterator>
+#include <limits>
 
 namespace vareko {
+namespace {
+
+int SaturateToInt(std::int64_t value) {
+    return static_cast<int>(std::clamp<std::int64_t>(value, std::numeric_limits<int>::min(),
+                                                     std::numeric_limits<int>::max()));
+}
+
+LONG TextWidth(const DisplayObject* segment) {
+    return static_cast<const TextObject*>(segment)->GetTextExtent()->cx;
+}
+
+}  // namespace
 
 StreamingTextObject::StreamingTextObject() = default;
 
@@ -118,6 +131,7 @@ int StreamingTextObject::AddSegment(const wchar_t* segmentText) {
     if (font != nullptr) segment->SetFont(DescribeFont(font));
     layoutDirty = TRUE;
     children.push_back(segment);
+    madeSegments.push_back(segment);
     if (headSegment == nullptr) headSegment = segment;
     return static_cast<int>(children.size()) - 1;
 }
@@ -128,11 +142,15 @@ void StreamingTextObject::RemoveSegment(int index) {
     DisplayObject* segment = *it;
     children.erase(it);
     if (segment == headSegment) headSegment = First();
+    const auto made = std::find(madeSegments.begin(), madeSegments.end(), segment);
+    if (made == madeSegments.end()) return;
+    madeSegments.erase(made);
     delete segment;
 }
 
 void StreamingTextObject::ClearSegments() {
-    for (DisplayObject* segment : children) delete segment;
+    for (TextObject* segment : madeSegments) delete segment;
+    madeSegments.clear();
     children.clear();
     // The head went with the rest; a later AddSegment makes the new head.
     headSegment = nullptr;
@@ -140,14 +158,24 @@ void StreamingTextObject::ClearSegments() {
 
 const TextObject* StreamingTextObject::Segment(int index) const {
     if (index < 0 || index >= static_cast<int>(children.size())) return nullptr;
-    return static_cast<const TextObject*>(*std::next(children.begin(), index));
+    const DisplayObject* child = *std::next(children.begin(), index);
+    return Made(child) ? static_cast<const TextObject*>(child) : nullptr;
 }
 
 TextObject* StreamingTextObject::First() const {
-    return children.empty() ? nullptr : static_cast<TextObject*>(children.front());
+    return children.empty() || !Made(children.front()) ? nullptr : static_cast<TextObject*>(children.front());
+}
+
+bool StreamingTextObject::Made(const DisplayObject* child) const {
+    return std::find(madeSegments.begin(), madeSegments.end(), child) != madeSegments.end();
+}
+
+void StreamingTextObject::DropForeignChildren() {
+    children.remove_if([this](const DisplayObject* child) { return !Made(child); });
 }
 
 void StreamingTextObject::Draw(GraphicsSurface& surface) {
+    DropForeignChildren();
     if (layoutDirty) {
         BuildRow(surface);
         layoutDirty = FALSE;
@@ -160,20 +188,26 @@ void StreamingTextObject::Draw(GraphicsSurface& surface) {
             startTick = GetTickCount();
         }
     } else {
-        const float step = static_cast<float>(static_cast<DWORD>(speed) * elapsed) / 1000.0f;
-        startTick = GetTickCount();
-        if (children.size() > 1) {
-            const float total = step + remainder;
-            if (static_cast<float>(minimumStep) <= total) {
-                const int whole = static_cast<int>(total);
-                remainder = total - static_cast<float>(whole);
-                Shift(-whole);
-            } else {
-                remainder = total;
-            }
-        }
+        Advance();
     }
     ObjectCollection::Draw(surface);
+}
+
+void StreamingTextObject::Advance() {
+    // The product is taken in 64 bits: a long absence gives the whole
+    // distance, not a wrapped one. It stays below 2^63, and so does total.
+    const std::uint64_t pixelMilliseconds = static_cast<std::uint64_t>(std::max(speed, 0)) * elapsed;
+    const float step = static_cast<float>(pixelMilliseconds) / 1000.0f;
+    startTick = GetTickCount();
+    if (children.size() <= 1) return;
+    const float total = step + remainder;
+    if (static_cast<float>(minimumStep) > total) {
+        remainder = total;
+        return;
+    }
+    const auto whole = static_cast<std::int64_t>(total);
+    remainder = total - static_cast<float>(whole);
+    Shift(whole);
 }
 
 void StreamingTextObject::BuildRow(GraphicsSurface& surface) {
@@ -201,29 +235,38 @@ void StreamingTextObject::BuildRow(GraphicsSurface& surface) {
 
 void StreamingTextObject::Arrange() {
     if (children.size() <= 1) return;
-    LONG x = 0;
     for (DisplayObject* child : children) {
-        auto* segment = static_cast<TextObject*>(child);
-        const SIZE width = *segment->GetTextExtent();
-        segment->SetExtent(width.cx, width.cy);
-        if (x == 0) x = segment->GetOffset()->x;
-        segment->SetOffset(x, segment->GetOffset()->y);
-        x += width.cx;
+        const SIZE width = *static_cast<TextObject*>(child)->GetTextExtent();
+        child->SetExtent(width.cx, width.cy);
+    }
+    Place(children.front()->GetOffset()->x);
+}
+
+void StreamingTextObject::Place(std::int64_t left) {
+    for (DisplayObject* segment : children) {
+        segment->SetOffset(SaturateToInt(left), segment->GetOffset()->y);
+        left += TextWidth(segment);
     }
 }
 
-void StreamingTextObject::Shift(int dx) {
-    for (DisplayObject* segment : children) {
-        const POINT at = *segment->GetOffset();
-        segment->SetOffset(at.x + dx, at.y);
-    }
-    if (headSegment != nullptr &&
-        std::labs(headSegment->GetOffset()->x) >= headSegment->GetTextExtent()->cx) {
-        // The head's list node moves to the end: no node is freed or made.
+void StreamingTextObject::Shift(std::int64_t distance) {
+    std::int64_t rowWidth = 0;
+    for (const DisplayObject* segment : children) rowWidth += TextWidth(segment);
+    if (rowWidth == 0) return;
+    // Moving by the row's own width shows the same picture, so only the rest
+    // of the distance is applied, and a row wholly left of the box first
+    // comes back by whole row widths.
+    std::int64_t left = children.front()->GetOffset()->x - distance % rowWidth;
+    if (left + rowWidth <= 0) left += (-left / rowWidth) * rowWidth;
+    // Every segment that has left the box goes to the back; the row ends
+    // right of the box's left edge, so this stops before a full pass. The
+    // list nodes move: none is freed or made.
+    while (left + TextWidth(children.front()) <= 0) {
+        left += TextWidth(children.front());
         children.splice(children.end(), children, children.begin());
-        Arrange();
-        headSegment = First();
     }
+    Place(left);
+    headSegment = First();
 }
 
 }  // namespace vareko

@@ -3,12 +3,18 @@
 // separator) that the object creates, owns and deletes; they share its box
 // and stand side by side through their content offsets. The row waits a
 // start delay after each restart, then moves left in steps of at least
-// minimumStep pixels; a segment that has left the box goes to the back.
-// A text that fits stands still with the object's alignment.
+// minimumStep pixels; every segment that has left the box goes to the back
+// in the same move, so a ticker that was not drawn for a while catches up in
+// its first frame. A negative speed stands still. A text that fits stands
+// still with the object's alignment. Children added through the base
+// collection are no part of the row: the next draw or restart drops them
+// from the list without deleting them.
 // Depends on ObjectCollection, TextObject and the platform's tick count.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "toolkit/object_collection.h"
 #include "toolkit/text_object.h"
@@ -51,7 +57,7 @@ public:
 
     State GetState() const { return state; }
     int SegmentCount() const { return static_cast<int>(children.size()); }
-    // The segment at an index, or null.
+    // The segment at an index, or null (also for a child it did not make).
     const TextObject* Segment(int index) const;
 
 private:
@@ -60,10 +66,17 @@ private:
     using ObjectCollection::RemoveObject;
 
     TextObject* First() const;
+    bool Made(const DisplayObject* child) const;
+    void DropForeignChildren();
     void ReplaceFont(const LOGFONTW& logFont);
     void BuildRow(GraphicsSurface& surface);
+    void Advance();
     void Arrange();
-    void Shift(int dx);
+    // Puts the segments side by side from `left`, in list order.
+    void Place(std::int64_t left);
+    // Moves the row `distance` pixels left and sends every segment that has
+    // left the box to the back.
+    void Shift(std::int64_t distance);
 
     DWORD elapsed = 0;
     DWORD startDelay = 2000;
@@ -73,6 +86,8 @@ private:
     State state = Waiting;
     BOOL layoutDirty = FALSE;
     TextObject* headSegment = nullptr;
+    // The segments this object made and deletes; children may hold others.
+    std::vector<TextObject*> madeSegments;
     std::wstring text;
     std::wstring separator = L"   ";
     HFONT font = nullptr;

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <string>
 #include <vector>
 
@@ -274,6 +275,125 @@ TEST(StreamingText, SeparatorChangeWhileRunningRebuildsTheRow) {
     const Row row = RowOf(object);
     EXPECT_EQ(row.texts, (std::vector<std::wstring>{kWarning, L" - ", kWarning, L" - "}));
     ExpectContiguous(row);
+}
+
+// The flight page's warning while another page is shown: the ticker is
+// neither ticked nor drawn. Its first frame back must match a ticker that was
+// drawn all along, whatever the time away.
+TEST(StreamingText, TickerThatWasAwayCatchesUpInItsFirstFrame) {
+    const DWORD awayMs[] = {60'000, 600'000, 3'600'000};
+    for (DWORD away : awayMs) {
+        TestClock clock;
+        TextPage flight;
+        TextPage stayed;
+        TextPage engine;
+        StreamingTextObject returning;
+        StreamingTextObject reference;
+        Configure(returning, 40);
+        Configure(reference, 40);
+        returning.SetText(kWarning);
+        reference.SetText(kWarning);
+        flight.AddObject(&returning);
+        stayed.AddObject(&reference);
+        for (int i = 0; i < 4; ++i) {
+            clock.Advance(1000);
+            flight.Advance(clock.Now());
+            flight.Render();
+            stayed.Advance(clock.Now());
+            stayed.Render();
+        }
+        ASSERT_EQ(returning.GetState(), StreamingTextObject::Streaming);
+        for (DWORD t = 0; t < away; t += 1000) {
+            clock.Advance(1000);
+            engine.Advance(clock.Now());
+            engine.Render();
+            stayed.Advance(clock.Now());
+            stayed.Render();
+        }
+        flight.Advance(clock.Now());
+        flight.Render();
+        const Row row = RowOf(returning);
+        EXPECT_GT(row.offsets[0] + row.widths[0], 0) << "head in the box after " << away << " ms";
+        ExpectContiguous(row);
+        EXPECT_EQ(test::Art(flight.Current(), 0, 0, 40, 12), test::Art(stayed.Current(), 0, 0, 40, 12))
+            << "away " << away << " ms";
+        EXPECT_GT(test::WhiteCount(flight.Current(), 0, 0, 40, 12), 0);
+    }
+}
+
+// Speeds, minimum steps and gaps between frames at the ends of their ranges:
+// the row moves (or stands) without overflowing, stays contiguous and keeps
+// its head in the box.
+TEST(StreamingText, ExtremeSpeedsStepsAndGapsKeepTheRowInItsBox) {
+    const struct {
+        int speed;
+        DWORD minimumStep;
+        DWORD gapMs;
+        bool moves;
+    } cases[] = {
+        {0, 7, 1000, false},           {-1, 7, 1000, false},
+        {INT_MIN, 0, 1000, false},     {-7, 0, 0xFFFFFFFFu, false},
+        {1, 0, 1000, true},            {7, 0, 0, false},
+        {INT_MAX, 7, 1000, true},      {INT_MAX, 0, 0xFFFFFFFFu, true},
+        {7, 0xFFFFFFFFu, 1000, false}, {INT_MAX, 0xFFFFFFFFu, 0xFFFFFFFFu, true},
+        {1000, 2147483648u, 0xFFFFFFFFu, true},
+    };
+    for (const auto& c : cases) {
+        TestClock clock;
+        TextPage page;
+        StreamingTextObject object;
+        Configure(object, 40);
+        object.SetSpeed(c.speed);
+        object.SetMinimumStep(c.minimumStep);
+        object.SetText(kWarning);
+        page.AddObject(&object);
+        Update(page, clock, 0);
+        Update(page, clock, 2001);
+        const std::vector<std::string> still = test::Art(page.Current(), 0, 0, 40, 12);
+        bool moved = false;
+        for (int i = 0; i < 3; ++i) {
+            Update(page, clock, c.gapMs);
+            const Row row = RowOf(object);
+            ASSERT_EQ(row.texts.size(), 4u);
+            ExpectContiguous(row);
+            EXPECT_GT(row.offsets[0] + row.widths[0], 0) << c.speed << " px/s, gap " << c.gapMs;
+            EXPECT_LE(row.offsets[0], 0);
+            moved = moved || test::Art(page.Current(), 0, 0, 40, 12) != still;
+        }
+        EXPECT_EQ(moved, c.moves) << c.speed << " px/s, minimum " << c.minimumStep << ", gap " << c.gapMs;
+    }
+}
+
+// A child added through the base collection is not the object's to delete
+// and is no part of the row (the leak checker and the sanitizer catch a
+// double delete).
+TEST(StreamingText, ForeignChildIsDroppedNotDeleted) {
+    TestClock clock;
+    TextPage page;
+    TextObject foreign;
+    foreign.Initialize();
+    {
+        StreamingTextObject object;
+        Configure(object, 40);
+        object.SetText(kWarning);
+        page.AddObject(&object);
+        Update(page, clock, 0);
+        ObjectCollection& collection = object;
+        collection.AddObject(&foreign);
+        EXPECT_EQ(object.Segment(4), nullptr);
+        Update(page, clock, 2001);
+        EXPECT_EQ(object.SegmentCount(), 4);
+        collection.AddObject(&foreign);
+        object.Restart();
+        EXPECT_EQ(object.SegmentCount(), 1);
+        collection.AddObject(&foreign);
+        object.RemoveSegment(1);  // not its own: only leaves the list
+        EXPECT_EQ(object.SegmentCount(), 1);
+        collection.AddObject(&foreign);
+        page.RemoveObject(&object);
+    }
+    foreign.SetText(L"still here");
+    EXPECT_STREQ(foreign.GetText(), L"still here");
 }
 
 }  // namespace
