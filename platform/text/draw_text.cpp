@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/gdi/device_context.h"
+#include "platform/text/characters.h"
 #include "platform/text/font_object.h"
 #include "platform/text/text_api.h"
 #include "platform/text/text_layout.h"
@@ -54,8 +55,10 @@ void PaintLine(DeviceContext& dc, const FontFace& face, int x, int y, std::wstri
         }
     }
     std::int64_t pen = x;
-    for (WCHAR c : line) {
-        const GlyphImage g = face.Glyph(c);
+    for (std::size_t i = 0; i < line.size();) {
+        const vareko::text::Character c = vareko::text::CharacterAt(line, i);
+        i += c.units;
+        const GlyphImage g = face.Glyph(c.code);
         const std::int64_t left = pen + g.left;
         const std::int64_t top = std::int64_t{y} + g.top;
         if (Drawable(left) && Drawable(left + g.width) && Drawable(top) && Drawable(top + g.height)) {

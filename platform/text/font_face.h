@@ -40,9 +40,9 @@ struct GlyphImage {
 class FontFace : public RunMeasure {
 public:
     virtual const FaceMetrics& Metrics() const = 0;
-    // The image of a code unit; absent characters give the face's
-    // missing-glyph image. Valid as long as the face lives.
-    virtual GlyphImage Glyph(WCHAR code) const = 0;
+    // The image of a character (a Unicode code point); absent characters
+    // give the face's missing-glyph image. Valid as long as the face lives.
+    virtual GlyphImage Glyph(char32_t code) const = 0;
 
     LONG RunWidth(std::wstring_view run) const override;
     LONG LineHeight() const override { return Metrics().height; }

@@ -152,7 +152,7 @@ public:
 
     const FaceMetrics& Metrics() const override { return metrics_; }
 
-    GlyphImage Glyph(WCHAR code) const override {
+    GlyphImage Glyph(char32_t code) const override {
         auto it = cache_.find(code);
         if (it == cache_.end()) it = cache_.emplace(code, Render(code)).first;
         const Cached& g = it->second;
@@ -170,11 +170,11 @@ private:
         int advance = 0;
     };
 
-    Cached Render(WCHAR code) const {
+    Cached Render(char32_t code) const {
         Cached out;
-        // A code unit the face lacks renders as the face's own glyph 0,
+        // A character the face lacks renders as the face's own glyph 0,
         // the missing-glyph box of TrueType faces.
-        const FT_UInt index = FT_Get_Char_Index(face_, static_cast<FT_ULong>(code) & 0xFFFF);
+        const FT_UInt index = FT_Get_Char_Index(face_, static_cast<FT_ULong>(code));
         if (FT_Load_Glyph(face_, index, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME) != 0) {
             return out;
         }
@@ -201,7 +201,7 @@ private:
 
     FT_Face face_ = nullptr;
     FaceMetrics metrics_{};
-    mutable std::unordered_map<WCHAR, Cached> cache_;
+    mutable std::unordered_map<char32_t, Cached> cache_;
 };
 
 }  // namespace

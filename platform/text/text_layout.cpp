@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <limits>
 
+#include "platform/text/characters.h"
+
 namespace vareko::text {
 namespace {
 
@@ -19,14 +21,18 @@ bool IsLineEnd(wchar_t c) { return c == L'\r' || c == L'\n'; }
 // A line as broken, before placement: only start and length are set.
 LaidLine Piece(std::size_t start, std::size_t length) { return LaidLine{start, length, 0, 0, 0}; }
 
-// Splits one paragraph [begin, end) into lines no wider than maxWidth.
+// Splits one paragraph [begin, end) into lines no wider than maxWidth. A
+// run's width is the sum of its characters' widths, so the width of the
+// line so far is carried along and each character is measured once per line
+// it is tried on: the pass is linear in the paragraph's length.
 void BreakParagraph(std::wstring_view text, std::size_t begin, std::size_t end, LONG maxWidth,
                     const RunMeasure& measure, std::vector<LaidLine>& out) {
     std::size_t start = begin;
-    while (true) {
+    while (start < end) {
         std::size_t breakEnd = 0;   // end of the drawn part at the last break
         std::size_t breakNext = 0;  // first code unit after the blanks there
         bool haveBreak = false;
+        std::int64_t width = 0;     // of [start, i)
         std::size_t i = start;
         while (i < end) {
             if (IsBlank(text[i])) {
@@ -38,11 +44,15 @@ void BreakParagraph(std::wstring_view text, std::size_t begin, std::size_t end, 
                     breakNext = j;
                     haveBreak = true;
                 }
+                width += measure.RunWidth(text.substr(i, j - i));
                 i = j;
                 continue;
             }
-            if (measure.RunWidth(text.substr(start, i + 1 - start)) > maxWidth) break;
-            ++i;
+            const std::size_t units = CharacterAt(text, i).units;
+            const std::int64_t wider = width + measure.RunWidth(text.substr(i, units));
+            if (wider > maxWidth) break;
+            width = wider;
+            i += units;
         }
         if (i >= end) {
             out.push_back(Piece(start, end - start));
@@ -52,12 +62,12 @@ void BreakParagraph(std::wstring_view text, std::size_t begin, std::size_t end, 
             out.push_back(Piece(start, breakEnd - start));
             start = breakNext;
         } else {
-            // One word wider than the line: cut it where it stops fitting.
-            const std::size_t cut = std::max(i, start + 1);
+            // One word wider than the line: cut it where it stops fitting,
+            // after at least one character.
+            const std::size_t cut = i > start ? i : start + CharacterAt(text, start).units;
             out.push_back(Piece(start, cut - start));
             start = cut;
         }
-        if (start >= end) return;
     }
 }
 

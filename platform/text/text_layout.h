@@ -16,7 +16,8 @@ namespace vareko::text {
 class RunMeasure {
 public:
     virtual ~RunMeasure() = default;
-    // Advance width in pixels of the run drawn as one piece.
+    // Advance width in pixels of the run drawn as one piece: the sum of the
+    // widths of its characters (a surrogate pair is one character).
     virtual LONG RunWidth(std::wstring_view run) const = 0;
     virtual LONG LineHeight() const = 0;
 };
@@ -45,8 +46,8 @@ std::wstring StripPrefixes(std::wstring_view text);
 //   at the very end of the text starts no further line;
 // - with DT_WORDBREAK a line is broken after a run of blanks; the blanks at
 //   the break are neither drawn nor measured, and the next line starts after
-//   them; a word wider than the line is broken after the last code unit that
-//   fits (at least one per line);
+//   them; a word wider than the line is broken after the last character that
+//   fits (at least one per line; a surrogate pair is never split);
 // - the line box is rect narrowed by the margins; lines are placed left,
 //   centred (DT_CENTER, remainder to the right) or right (DT_RIGHT) in it and
 //   stacked from rect.top one line height apart; DT_SINGLELINE text may be

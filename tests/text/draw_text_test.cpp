@@ -169,6 +169,46 @@ TEST(DrawText, ExtentAndMetricsFollowTheFont) {
     }
 }
 
+// A valid surrogate pair is one character: measured and drawn as the one
+// missing glyph of the house font, exactly as a lone surrogate is. Lone and
+// reversed surrogates stay characters of their own.
+TEST(DrawText, SurrogatePairIsOneCharacter) {
+    const HouseFont& house = *FindHouseFont(11, FW_NORMAL);
+    const struct {
+        const char* rule;
+        std::wstring text;
+        std::wstring drawnAs;
+        int missingGlyphs;
+    } cases[] = {
+        {"a pair", L"\xD83D\xDE00", L"\xDBFF", 1},
+        {"a pair between letters", L"A\xD83D\xDE00" L"B", L"A\xDBFF" L"B", 1},
+        {"the last pair of the plane", L"\xDBFF\xDFFF", L"\xDBFF", 1},
+        {"a reversed pair", L"\xDE00\xD83D", L"\xDBFF\xDBFF", 2},
+        {"a high surrogate before a letter", L"\xD83D" L"A", L"\xDBFF" L"A", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rule);
+        Canvas got(40, 15);
+        Canvas expected(40, 15);
+        for (Canvas* canvas : {&got, &expected}) SelectObject(canvas->Dc(), GetStockObject(DEFAULT_GUI_FONT));
+        SIZE gotSize{};
+        SIZE expectedSize{};
+        ASSERT_TRUE(GetTextExtentPoint32W(got.Dc(), c.text.c_str(), static_cast<int>(c.text.size()), &gotSize));
+        ASSERT_TRUE(GetTextExtentPoint32W(expected.Dc(), c.drawnAs.c_str(), static_cast<int>(c.drawnAs.size()),
+                                          &expectedSize));
+        EXPECT_EQ(gotSize.cx, expectedSize.cx);
+        LONG letters = 0;
+        for (WCHAR ch : c.drawnAs) letters += ch == 0xDBFF ? 0 : FindHouseGlyph(house, ch).width;
+        EXPECT_EQ(gotSize.cx, letters + c.missingGlyphs * house.missing.width);
+        RECT rect{1, 1, 40, 15};
+        DrawTextW(got.Dc(), c.text.c_str(), -1, &rect, DT_NOPREFIX);
+        DrawTextW(expected.Dc(), c.drawnAs.c_str(), -1, &rect, DT_NOPREFIX);
+        EXPECT_GT(got.LitCount(), 0);
+        for (int y = 0; y < got.height(); ++y)
+            for (int x = 0; x < got.width(); ++x) EXPECT_EQ(got.At(x, y), expected.At(x, y)) << x << "," << y;
+    }
+}
+
 TEST(DrawText, CalcRectMeasuresWithoutPainting) {
     Canvas canvas(60, 40);
     ScopedFont font(canvas.Dc(), HouseLogFont(-11));

@@ -1,12 +1,14 @@
 // The layout rules of DrawTextEx, as a table: each row is one rule with the
 // lines, their positions, the DT_CALCRECT rectangle and the result it gives.
-// Every code unit is 5 pixels wide ("i" 2), lines are 10 pixels high.
+// Every character is 5 pixels wide ("i" 2; a surrogate pair is one
+// character), lines are 10 pixels high.
 #include <gtest/gtest.h>
 
 #include <limits>
 #include <string>
 #include <vector>
 
+#include "platform/text/characters.h"
 #include "platform/text/text_layout.h"
 
 namespace vareko::text {
@@ -16,11 +18,25 @@ class FixedMeasure final : public RunMeasure {
 public:
     LONG RunWidth(std::wstring_view run) const override {
         LONG width = 0;
-        for (wchar_t c : run) width += c == L'i' ? 2 : 5;
+        for (std::size_t i = 0; i < run.size(); i += CharacterAt(run, i).units) width += run[i] == L'i' ? 2 : 5;
         return width;
     }
     LONG LineHeight() const override { return 10; }
 };
+
+// Counts the code units it is asked to measure, each 5 pixels wide.
+class CountingMeasure final : public RunMeasure {
+public:
+    LONG RunWidth(std::wstring_view run) const override {
+        measured += run.size();
+        return static_cast<LONG>(run.size()) * 5;
+    }
+    LONG LineHeight() const override { return 10; }
+    mutable std::size_t measured = 0;
+};
+
+// U+1F600 as a surrogate pair.
+const std::wstring kPair = L"\xD83D\xDE00";
 
 struct Line {
     std::wstring text;
@@ -64,6 +80,10 @@ const std::vector<Rule>& Rules() {
         {"a word wider than the line is broken", L"abcdefg", {0, 0, 15, 12}, DT_WORDBREAK, 0, 0, {{L"abc", 0, 0}, {L"def", 0, 10}, {L"g", 0, 20}}, {0, 0, 15, 30}, 30},
         {"a long word after a short one moves down first", L"ab cdefgh", {0, 0, 15, 12}, DT_WORDBREAK, 0, 0, {{L"ab", 0, 0}, {L"cde", 0, 10}, {L"fgh", 0, 20}}, {0, 0, 15, 30}, 30},
         {"at least one code unit per line", L"ab", {0, 0, 3, 12}, DT_WORDBREAK, 0, 0, {{L"a", 0, 0}, {L"b", 0, 10}}, {0, 0, 5, 20}, 20},
+        {"a surrogate pair is one character", L"a" + kPair + L"b", {0, 0, 15, 12}, DT_WORDBREAK, 0, 0, {{L"a" + kPair + L"b", 0, 0}}, {0, 0, 15, 10}, 10},
+        {"a word is never cut inside a pair", L"a" + kPair + L"b", {0, 0, 9, 12}, DT_WORDBREAK, 0, 0, {{L"a", 0, 0}, {kPair, 0, 10}, {L"b", 0, 20}}, {0, 0, 5, 30}, 30},
+        {"a pair alone in a narrow line stays whole", kPair + kPair, {0, 0, 3, 12}, DT_WORDBREAK, 0, 0, {{kPair, 0, 0}, {kPair, 0, 10}}, {0, 0, 5, 20}, 20},
+        {"lone and reversed surrogates are characters of their own", L"\xDE00\xD83D", {0, 0, 7, 12}, DT_WORDBREAK, 0, 0, {{L"\xDE00", 0, 0}, {L"\xD83D", 0, 10}}, {0, 0, 5, 20}, 20},
         {"wrapped lines are aligned one by one", L"abc de", {0, 0, 20, 12}, DT_WORDBREAK | DT_RIGHT, 0, 0, {{L"abc", 5, 0}, {L"de", 10, 10}}, {0, 0, 15, 20}, 20},
         {"wrapped and centred", L"abc de", {0, 0, 20, 12}, DT_WORDBREAK | DT_CENTER, 0, 0, {{L"abc", 2, 0}, {L"de", 5, 10}}, {0, 0, 15, 20}, 20},
         {"proportional widths", L"iii iii", {0, 0, 14, 12}, DT_WORDBREAK, 0, 0, {{L"iii", 0, 0}, {L"iii", 0, 10}}, {0, 0, 6, 20}, 20},
@@ -135,6 +155,38 @@ TEST(TextLayout, SaturatesAtTheEndsOfTheRange) {
         EXPECT_EQ(layout.bounds.right, c.bounds.right);
         EXPECT_EQ(layout.bounds.bottom, c.bounds.bottom);
         EXPECT_EQ(layout.result, c.result);
+    }
+}
+
+// Breaking measures every character a bounded number of times, so long lines
+// cost time in proportion to their length (a pass that re-measures the line
+// from its start for every character measures n^2 / 2 code units).
+TEST(TextLayout, LongLinesAreMeasuredInLinearWork) {
+    const struct {
+        const char* rule;
+        std::wstring text;
+        LONG width;
+    } cases[] = {
+        {"words in a wide box", [] {
+             std::wstring text;
+             while (text.size() < 20000) text += L"WARNING LOW PETROL ";
+             return text;
+         }(), 10000},
+        {"one word in a wide box", std::wstring(20000, L'x'), 10000},
+        {"one word in a box one character wide", std::wstring(20000, L'x'), 5},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.rule);
+        const CountingMeasure measure;
+        const TextLayout layout = LayoutText(c.text, {0, 0, c.width, 12}, DT_WORDBREAK, 0, 0, measure);
+        std::size_t laid = 0;
+        for (const LaidLine& line : layout.lines) {
+            EXPECT_LE(line.width, c.width);
+            laid += line.length;
+        }
+        EXPECT_LE(laid, c.text.size());
+        EXPECT_GT(laid, c.text.size() * 9 / 10);
+        EXPECT_LE(measure.measured, 3 * c.text.size());
     }
 }
 
