@@ -22,6 +22,15 @@ int TruncateToPixels(float value) {
     return static_cast<int>(value);
 }
 
+// How far a text of that length scrolls in a box of that size: 0 when it
+// fits, saturated when the difference leaves the int range.
+int ScrollRange(int box, LONG text) {
+    if (box >= text) {
+        return 0;
+    }
+    return static_cast<int>(std::min<std::int64_t>(std::int64_t{text} - box, INT32_MAX));
+}
+
 }  // namespace
 
 ScrollingTextObject::~ScrollingTextObject() = default;
@@ -97,14 +106,12 @@ void ScrollingTextObject::SetRepeat(BOOL on) {
 
 void ScrollingTextObject::Measure() {
     if (direction == static_cast<int>(ScrollDirection::Vertical)) {
-        int h = GetHeight();
         SIZE e = *GetWrappedExtent();
-        maxScroll = h >= e.cy ? 0 : e.cy - h;
+        maxScroll = ScrollRange(GetHeight(), e.cy);
         SetExtent(e.cx, e.cy);
     } else {
-        int w = GetWidth();
         SIZE e = *GetTextExtent();
-        maxScroll = w >= e.cx ? 0 : e.cx - w;
+        maxScroll = ScrollRange(GetWidth(), e.cx);
         SetExtent(std::max(size.cx, e.cx), e.cy);
     }
 }

@@ -5,6 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+
 #include "platform/win32/time.h"
 #include "tests/pictures/stage.h"
 
@@ -157,6 +161,49 @@ TEST_F(ScrollingTextTest, EmptyTextDrawsNothingAndStaysWaiting) {
     EXPECT_EQ(text_.GetMaxScroll(), -1);
     std::vector<std::string> rows = stage_.Render(0, 0, 40, 12);
     EXPECT_EQ(rows, std::vector<std::string>(12, std::string(40, '.')));
+}
+
+// Boxes and speeds at the ends of the range: the scroll range saturates
+// instead of overflowing, and the text stays between its start and its end.
+TEST(ScrollingTextExtremes, RangeSaturatesAndTheOffsetStaysInIt) {
+    const int sides[] = {0, 1, -1, INT_MIN, INT_MAX};
+    const int speeds[] = {20, 0, -1, INT_MIN, INT_MAX};
+    for (int direction : {0, 1}) {
+        for (int side : sides) {
+            for (int speed : speeds) {
+                TestClock clock(1000);
+                Stage stage;
+                ScrollingTextObject text;
+                text.Initialize();
+                text.SetFaceName(L"Microsoft Sans Serif");
+                text.SetPointSize(7);
+                text.SetDirection(direction);
+                text.SetSpeed(speed);
+                if (direction == 0) {
+                    text.SetSize(side, 12);
+                } else {
+                    text.SetSize(60, side);
+                }
+                text.SetText(kLong);
+                stage.Add(text);
+                stage.page.Render();
+                const LONG length = direction == 0 ? text.GetTextExtent()->cx : text.GetWrappedExtent()->cy;
+                const std::int64_t range =
+                    std::min<std::int64_t>(std::max<std::int64_t>(0, std::int64_t{length} - side), INT_MAX);
+                EXPECT_EQ(text.GetMaxScroll(), range)
+                    << "direction " << direction << ", side " << side;
+                for (DWORD gap : {1001u, 500u, 0xFFFFFFFFu, 3000u}) {
+                    clock.Advance(gap);
+                    stage.page.Advance(clock.Now());
+                    stage.page.Render();
+                    const LONG offset = direction == 0 ? text.GetOffset()->x : text.GetOffset()->y;
+                    EXPECT_LE(offset, 0);
+                    EXPECT_GE(offset, -range)
+                        << "direction " << direction << ", side " << side << ", speed " << speed;
+                }
+            }
+        }
+    }
 }
 
 }  // namespace
