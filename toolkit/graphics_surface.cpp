@@ -1,7 +1,9 @@
 // GraphicsSurface: creation, release and the drawing helpers.
 #include "toolkit/graphics_surface.h"
 
+#include <algorithm>
 #include <cstring>
+#include <limits>
 #include <new>
 
 namespace vareko {
@@ -13,6 +15,13 @@ constexpr COLORREF kBlack = RGB(0, 0, 0);
 // Colour-table indexes up to this one are black, the rest white.
 constexpr int kLastBlackIndex = 128;
 constexpr LONG kPixelsPerMeter = 3200;
+
+// The far edge of a span, saturated to the int range as the raster engine
+// saturates the coordinates it is given.
+LONG SaturatedEnd(int start, int length) {
+    return static_cast<LONG>(std::clamp<std::int64_t>(std::int64_t{start} + length, std::numeric_limits<int>::min(),
+                                                      std::numeric_limits<int>::max()));
+}
 
 // The DeviceBitmap copy assumes unpadded rows and at most 6,880 bytes.
 bool FitsDeviceBitmap(int width, int height) {
@@ -122,7 +131,7 @@ void GraphicsSurface::DrawLine(int x1, int y1, int x2, int y2) {
 
 void GraphicsSurface::FillRectangle(int x, int y, int cx, int cy) {
     HGDIOBJ previousBrush = SelectObject(memoryDC, GetStockObject(WHITE_BRUSH));
-    RECT rect{x, y, x + cx, y + cy};
+    RECT rect{x, y, SaturatedEnd(x, cx), SaturatedEnd(y, cy)};
     FillRect(memoryDC, &rect, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
     SelectObject(memoryDC, previousBrush);
 }

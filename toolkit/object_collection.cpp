@@ -74,6 +74,9 @@ void ObjectCollection::Tick(DWORD now) {
 }
 
 int ObjectCollection::AddObject(DisplayObject* object) {
+    if (object == nullptr) {
+        return 0;
+    }
     children.push_back(object);
     return 1;
 }

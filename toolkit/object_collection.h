@@ -20,7 +20,8 @@ public:
     void Draw(GraphicsSurface& surface) override;
     void Tick(DWORD now) override;
 
-    // Appends object (the same pointer may be added twice); returns 1.
+    // Appends object (the same pointer may be added twice); returns 1. A
+    // null object is refused with 0.
     int AddObject(DisplayObject* object);
     // Removes the first entry equal to object, if any; returns 0.
     int RemoveObject(DisplayObject* object);
