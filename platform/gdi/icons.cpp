@@ -20,9 +20,6 @@ namespace vareko::gdi {
 
 namespace {
 
-// Larger drawn sizes are refused: they would only cost time on a small display.
-constexpr int kMaxDrawnSide = 1 << 16;
-
 std::unique_ptr<Bitmap> CopyBitmap(const Bitmap& source) {
     BitmapLayout layout{source.Width(), source.Height(), source.BitsPerPixel(), true, false};
     std::unique_ptr<Bitmap> copy = Bitmap::Create(layout, source.Colours(), source.ColourCount());
@@ -268,8 +265,8 @@ BOOL DrawIconEx(HDC hdc, int x, int y, HICON handle, int cx, int cy, UINT /*step
                 HBRUSH flickerFreeBrush, UINT flags) {
     DeviceContext* dc = LookupDc(hdc);
     const Icon* icon = LookupObject<Icon>(handle);
-    if (dc == nullptr || icon == nullptr || cx < 0 || cy < 0 || cx > kMaxDrawnSide ||
-        cy > kMaxDrawnSide) {
+    // Any size draws: only the part inside the clip is visited.
+    if (dc == nullptr || icon == nullptr || cx < 0 || cy < 0) {
         return FALSE;
     }
     cx = cx == 0 ? icon->Width() : cx;

@@ -3,6 +3,9 @@
 // counting and frame selection by the test clock, and icons at their size.
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <string>
+
 #include "platform/win32.h"
 #include "tests/pictures/picture_art.h"
 #include "tests/pictures/stage.h"
@@ -254,6 +257,42 @@ TEST(IconObjectTest, DrawsAtItsOwnSizeAndRestoresTheBackgroundMode) {
     small.SetIcon(icon, 2, 2);
     stage.Add(small);
     EXPECT_EQ(stage.Render(30, 0, 3, 3), ArtRows("##.\n#..\n...\n"));
+    DestroyIcon(icon);
+    DeleteObject(mask);
+}
+
+// Sizes at the ends of the range: a huge icon is drawn clipped to the box,
+// scaled as any other (only its white top-left pixel reaches the box at these
+// scales); a negative size draws nothing.
+TEST(IconObjectTest, ExtremeSizesDrawClippedOrNothing) {
+    Picture picture("#.\n..\n");
+    HBITMAP mask = vareko::test::MonoBitmapFromArt(ArtRows("..\n..\n"));
+    ICONINFO info{TRUE, 0, 0, mask, picture.Bitmap()};
+    HICON icon = CreateIconIndirect(&info);
+    const std::string allWhite(8, '#');
+    const std::string allBlack(8, '.');
+    const struct {
+        int cx, cy;
+        std::string firstRow, lastRow;
+    } cases[] = {
+        {65537, 65537, allWhite, allWhite},     {INT_MAX, INT_MAX, allWhite, allWhite},
+        {INT_MAX, 1, allWhite, allBlack},       {1, INT_MAX, "#.......", "#......."},
+        {0, 0, "#.......", allBlack},           {1, 1, "#.......", allBlack},
+        {-1, 4, allBlack, allBlack},            {INT_MIN, INT_MIN, allBlack, allBlack},
+        {INT_MAX, INT_MIN, allBlack, allBlack},
+    };
+    for (const auto& c : cases) {
+        Stage stage;
+        IconObject object;
+        object.SetSize(8, 8);
+        object.SetIcon(icon, c.cx, c.cy);
+        stage.Add(object);
+        const std::vector<std::string> rows = stage.Render(0, 0, 9, 9);
+        EXPECT_EQ(rows[0].substr(0, 8), c.firstRow) << c.cx << " x " << c.cy;
+        EXPECT_EQ(rows[7].substr(0, 8), c.lastRow) << c.cx << " x " << c.cy;
+        EXPECT_EQ(rows[0][8], '.') << "clipped to the box";
+        EXPECT_EQ(rows[8], std::string(9, '.')) << "clipped to the box";
+    }
     DestroyIcon(icon);
     DeleteObject(mask);
 }
