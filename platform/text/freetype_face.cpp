@@ -189,7 +189,7 @@ private:
         out.strideBytes = (out.width + 7) / 8;
         out.left = slot->bitmap_left;
         out.top = metrics_.ascent - slot->bitmap_top;
-        out.bits.resize(static_cast<std::size_t>(out.strideBytes * out.height));
+        out.bits.resize(static_cast<std::size_t>(out.strideBytes) * static_cast<std::size_t>(out.height));
         const int pitch = bitmap.pitch;
         for (int y = 0; y < out.height; ++y) {
             const unsigned char* src = pitch >= 0 ? bitmap.buffer + y * pitch
