@@ -2,10 +2,12 @@
 // chromium through playwright-core:
 //   node viewer_test.mjs VAREKO_DISPLAY BROWSER_TEST_CLIENT LIBRARY
 // It starts a service on a private socket and a free port, a client showing a
-// known pattern, loads the page, compares the canvas with the pattern, presses
-// soft buttons by mouse and keyboard and checks that the client reads them,
-// toggles the plug switch, and checks that a foreign Host or Origin is
-// refused. Exits 77 ("skipped") when node_modules or chromium are missing.
+// known pattern, opens the owner's address that the service prints, compares
+// the canvas with the pattern, presses soft buttons by mouse and keyboard and
+// checks that the client reads them, toggles the plug switch, and checks that
+// requests without the owner's cookie (another browser context, or none) and
+// requests with a foreign Host or Origin are refused, and that no other page
+// may frame the viewer. Exits 77 ("skipped") when node_modules or chromium are missing.
 // With VAREKO_VIEWER_SCREENSHOT=FILE it also saves a screenshot of the page.
 import { spawn } from "node:child_process";
 import { existsSync, mkdtempSync, rmSync } from "node:fs";
@@ -52,6 +54,7 @@ function request(port, method, url, headers) {
     const req = http.request({ host: "127.0.0.1", port, method, path: url, headers }, (res) => {
       res.resume();
       res.on("end", () => resolve(res.statusCode));
+      if (url === "/events" && res.statusCode === 200) req.destroy();
     });
     req.on("error", reject);
     req.end();
@@ -61,7 +64,7 @@ function request(port, method, url, headers) {
 const work = mkdtempSync(path.join(tmpdir(), "vareko-browser-"));
 const env = { ...process.env, VAREKO_DISPLAY_SOCKET: path.join(work, "display.sock") };
 const children = [];
-let context;
+let browser;
 let failures = 0;
 
 async function main() {
@@ -69,9 +72,11 @@ async function main() {
   children.push(service);
   let serviceOut = "";
   service.stdout.on("data", (d) => { serviceOut += d; });
-  await waitFor(() => /viewer (http:\/\/127\.0\.0\.1:(\d+)\/)/.test(serviceOut), "the service's URL");
-  const [, url, portText] = serviceOut.match(/viewer (http:\/\/127\.0\.0\.1:(\d+)\/)/);
+  const urlLine = /viewer (http:\/\/127\.0\.0\.1:(\d+)\/\?key=[0-9a-f]{64})\n/;
+  await waitFor(() => urlLine.test(serviceOut), "the service's URL");
+  const [, url, portText] = serviceOut.match(urlLine);
   const port = Number(portText);
+  const cleanUrl = `http://127.0.0.1:${port}/`;
 
   const client = spawn(testClient, [library], { env, stdio: ["pipe", "pipe", "inherit"] });
   children.push(client);
@@ -85,15 +90,15 @@ async function main() {
   });
   const sawWord = (w) => waitFor(() => words.includes(w), `button word ${w}`).then(() => { words.length = 0; });
 
-  context = await chromium.launchPersistentContext(path.join(work, "profile"), {
+  browser = await chromium.launch({
     executablePath: chromiumPath,
     headless: true,
-    viewport: { width: 900, height: 560 },
     args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
            "--disable-component-update", "--disable-sync"],
   });
-  const page = context.pages()[0] ?? (await context.newPage());
-  await page.goto(url);
+  const context = await browser.newContext({ viewport: { width: 900, height: 560 } });
+  const page = await context.newPage();
+  const opened = await page.goto(url);
 
   const check = async (name, body) => {
     try {
@@ -104,6 +109,27 @@ async function main() {
       console.log(`FAILED: ${name}: ${e.message}`);
     }
   };
+
+  await check("the owner's address sets the cookie and leaves the clean address", async () => {
+    if (opened.status() !== 200 || page.url() !== cleanUrl) throw new Error(`${opened.status()} at ${page.url()}`);
+    const [cookie] = await context.cookies(cleanUrl);
+    if (!cookie || !cookie.httpOnly || cookie.sameSite !== "Strict" || cookie.path !== "/") {
+      throw new Error(`cookie ${JSON.stringify(cookie)}`);
+    }
+    const headers = opened.headers();
+    if (headers["x-frame-options"] !== "DENY" || !/frame-ancestors 'none'/.test(headers["content-security-policy"])) {
+      throw new Error(`frame headers ${JSON.stringify(headers)}`);
+    }
+  });
+
+  await check("a second browser context without the cookie is refused", async () => {
+    const stranger = await browser.newContext();
+    const strangerPage = await stranger.newPage();
+    const answer = await strangerPage.goto(cleanUrl);
+    const text = await strangerPage.locator("body").innerText();
+    await stranger.close();
+    if (answer.status() !== 401 || !text.includes("vareko-display url")) throw new Error(`${answer.status()}: ${text}`);
+  });
 
   await check("canvas shows the client's frame", async () => {
     await waitFor(async () => {
@@ -148,13 +174,34 @@ async function main() {
                   "the client row");
   });
 
-  await check("foreign Host and Origin are refused", async () => {
+  await check("requests without the cookie are refused", async () => {
+    const own = { Host: `127.0.0.1:${port}` };
+    const post = { ...own, "Content-Length": 0, Origin: `http://127.0.0.1:${port}` };
     const statuses = [
-      await request(port, "GET", "/", { Host: "evil.example" }),
-      await request(port, "GET", "/events", { Host: `evil.example:${port}` }),
-      await request(port, "POST", "/api/button?index=1&down=1", { "Content-Length": 0, Origin: "http://evil.example" }),
-      await request(port, "POST", "/api/button?index=1&down=1", { "Content-Length": 0 }),
-      await request(port, "POST", "/api/plug?plugged=0", { "Content-Length": 0, Origin: `http://127.0.0.1:${port + 1}` }),
+      await request(port, "GET", "/", own),
+      await request(port, "GET", "/api/state", own),
+      await request(port, "GET", "/frame.png", own),
+      await request(port, "GET", "/events", own),
+      await request(port, "GET", "/?key=0123", own),
+      await request(port, "POST", "/api/plug?plugged=0", post),
+      await request(port, "POST", "/api/button?index=1&down=1", { ...post, Cookie: `vareko_viewer_${port}=0123` }),
+    ];
+    if (statuses.some((s) => s !== 401)) throw new Error(`statuses ${statuses}`);
+    await new Promise((r) => setTimeout(r, 300));
+    if (words.length !== 0) throw new Error(`client saw ${words}`);
+  });
+
+  await check("foreign Host and Origin are refused even with the cookie", async () => {
+    const [{ name, value }] = await context.cookies(cleanUrl);
+    const cookie = `${name}=${value}`;
+    const statuses = [
+      await request(port, "GET", "/", { Host: "evil.example", Cookie: cookie }),
+      await request(port, "GET", "/events", { Host: `evil.example:${port}`, Cookie: cookie }),
+      await request(port, "POST", "/api/button?index=1&down=1",
+                    { "Content-Length": 0, Origin: "http://evil.example", Cookie: cookie }),
+      await request(port, "POST", "/api/button?index=1&down=1", { "Content-Length": 0, Cookie: cookie }),
+      await request(port, "POST", "/api/plug?plugged=0",
+                    { "Content-Length": 0, Origin: `http://127.0.0.1:${port + 1}`, Cookie: cookie }),
     ];
     if (statuses.some((s) => s !== 403)) throw new Error(`statuses ${statuses}`);
     await new Promise((r) => setTimeout(r, 300));
@@ -180,7 +227,7 @@ try {
   failures += 1;
   console.log(`FAILED: ${e.message}`);
 } finally {
-  if (context) await context.close();
+  if (browser) await browser.close();
   for (const child of children) child.kill("SIGTERM");
   rmSync(work, { recursive: true, force: true });
 }

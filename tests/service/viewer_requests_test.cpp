@@ -30,6 +30,42 @@ TEST(ViewerRequests, OnlyOurOwnOriginMayChangeState) {
     for (const auto& c : cases) EXPECT_EQ(IsAllowedOrigin(c.origin, 8643), c.allowed) << c.origin;
 }
 
+TEST(ViewerRequests, QueryAndCookieValuesAreFoundByExactName) {
+    const struct {
+        const char* text;
+        const char* name;
+        bool found;
+        const char* value;
+    } queries[] = {
+        {"/api/plug?plugged=0", "plugged", true, "0"}, {"/api/button?index=2&down=1", "down", true, "1"},
+        {"/api/button?index=2&down=1", "index", true, "2"}, {"/?key=", "key", true, ""},
+        {"/?key", "key", true, ""}, {"/?monkey=1", "key", false, ""}, {"/?keys=1", "key", false, ""},
+        {"/key=1", "key", false, ""}, {"/", "key", false, ""}, {"/?a=1&&key=9", "key", true, "9"},
+    };
+    for (const auto& q : queries) {
+        std::string_view value;
+        EXPECT_EQ(QueryValue(q.text, q.name, value), q.found) << q.text;
+        EXPECT_EQ(value, q.found ? q.value : "") << q.text;
+    }
+    const struct {
+        const char* text;
+        const char* name;
+        bool found;
+        const char* value;
+    } cookies[] = {
+        {"v_1=abc", "v_1", true, "abc"}, {"a=1; v_1=abc; b=2", "v_1", true, "abc"}, {"a=1;v_1=x", "v_1", true, "x"},
+        {"xv_1=abc", "v_1", false, ""}, {"v_12=abc", "v_1", false, ""}, {"", "v_1", false, ""},
+        {"v_1", "v_1", false, ""},
+    };
+    for (const auto& c : cookies) {
+        std::string_view value;
+        EXPECT_EQ(CookieValue(c.text, c.name, value), c.found) << c.text;
+        EXPECT_EQ(value, c.found ? c.value : "") << c.text;
+    }
+    EXPECT_EQ(TargetPath("/api/plug?plugged=0"), "/api/plug");
+    EXPECT_EQ(TargetPath("/"), "/");
+}
+
 TEST(ViewerRequests, PicturePacksPixelsByThresholdAndEscapesNames) {
     ViewerPicture p;
     p.generation = 3;

@@ -100,7 +100,7 @@ int RunServe(const Arguments& args) {
     std::signal(SIGPIPE, SIG_IGN);
     std::printf("vareko-display: socket %s\n", service.SocketPath().c_str());
     if (service.HttpPort() != kHttpDisabled) {
-        std::printf("vareko-display: viewer http://127.0.0.1:%d/\n", service.HttpPort());
+        std::printf("vareko-display: viewer %s\n", service.ViewerUrl().c_str());
     }
     if (service.TcpPort() != kTcpDisabled) {
         std::printf("vareko-display: tcp 127.0.0.1:%d, token file %s\n", service.TcpPort(),

@@ -23,6 +23,7 @@ int RunRelease(const Arguments& args);
 int RunPlug(const Arguments& args);
 int RunUnplug(const Arguments& args);
 int RunStatus(const Arguments& args);
+int RunUrl(const Arguments& args);
 int RunRegister(const Arguments& args);
 
 }  // namespace vareko::displayservice

@@ -23,6 +23,7 @@
 #include "tools/display-service/service_socket.h"
 #include "tools/display-service/token_path.h"
 #include "tools/display-service/token_writer.h"
+#include "tools/display-service/viewer_access.h"
 
 namespace vareko::displayservice {
 namespace {
@@ -82,6 +83,7 @@ DisplayService::~DisplayService() {
         unlink(tokenPath_.c_str());
     }
     if (tokenLockFd_ >= 0) close(tokenLockFd_);
+    if (!viewerUrlPath_.empty()) unlink(viewerUrlPath_.c_str());
     if (epollFd_ >= 0) close(epollFd_);
     if (wakeFd_ >= 0) close(wakeFd_);
 }
@@ -107,12 +109,7 @@ std::string DisplayService::Start() {
         if (std::string tcpError = StartTcp(); !tcpError.empty()) return tcpError;
     }
     if (options_.httpPort != kHttpDisabled) {
-        viewer_ = std::make_unique<HttpViewer>(viewerState_);
-        if (std::string viewerError = viewer_->Start(options_.httpPort); !viewerError.empty()) {
-            viewer_.reset();
-            return viewerError;
-        }
-        httpPort_ = viewer_->Port();
+        if (std::string viewerError = StartViewer(); !viewerError.empty()) return viewerError;
     }
     rateWindowStart_ = std::chrono::steady_clock::now();
     PublishToViewers();
@@ -141,6 +138,23 @@ std::string DisplayService::StartTcp() {
     token_ = std::move(token);
     epoll_event event{EPOLLIN, {.fd = tcpFd_}};
     epoll_ctl(epollFd_, EPOLL_CTL_ADD, tcpFd_, &event);
+    return {};
+}
+
+std::string DisplayService::StartViewer() {
+    std::string secret;
+    if (std::string error = NewToken(secret); !error.empty()) return error;
+    viewer_ = std::make_unique<HttpViewer>(viewerState_);
+    if (std::string error = viewer_->Start(options_.httpPort, secret); !error.empty()) {
+        viewer_.reset();
+        return error;
+    }
+    httpPort_ = viewer_->Port();
+    viewerUrl_ = OwnerUrl(httpPort_, secret);
+    const std::string tokenPath = options_.tokenPath.empty() ? TokenPathForSocket(socketPath_) : options_.tokenPath;
+    const std::string urlPath = OwnerUrlPath(tokenPath);
+    if (std::string error = WritePrivateFile(urlPath, viewerUrl_ + "\n"); !error.empty()) return error;
+    viewerUrlPath_ = urlPath;
     return {};
 }
 

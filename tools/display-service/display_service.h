@@ -72,6 +72,8 @@ public:
 
     const std::string& SocketPath() const { return socketPath_; }
     int HttpPort() const { return httpPort_; }
+    // The owner's address of the viewer (with its secret); empty without one.
+    const std::string& ViewerUrl() const { return viewerUrl_; }
     int TcpPort() const { return tcpPort_; }
     const std::string& TokenPath() const { return tokenPath_; }
 
@@ -116,6 +118,9 @@ private:
 
     // Listens on loopback TCP and writes the token file.
     std::string StartTcp();
+    // Starts the HTTP viewer with a fresh secret and writes the owner's
+    // address beside the token file.
+    std::string StartViewer();
     void AcceptUnix();
     void AcceptTcp();
     // What to do when accept() failed with `error`: false ends this round of
@@ -182,6 +187,8 @@ private:
     int epollFd_ = -1;
     int wakeFd_ = -1;
     int httpPort_ = kHttpDisabled;
+    std::string viewerUrl_;
+    std::string viewerUrlPath_;  // set once written; removed when the service ends
     std::atomic<bool> stopRequested_{false};
     DropLog dropLog_;
 

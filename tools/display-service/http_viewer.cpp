@@ -1,31 +1,77 @@
-// HTTP side of the browser viewer. Every request must carry our own Host
-// header; state-changing requests (POST) must also come with our own Origin.
-// The event stream sends only the newest picture, at most kMaxEventsPerSecond
-// per viewer, so a slow browser costs nothing but its own worker thread.
+// HTTP side of the browser viewer, on one thread (Boost.Beast over Asio).
+// Each connection reads one bounded request at a time: the parser stops at
+// kMaxRequestLineBytes + kMaxHeaderFieldBytes of header and refuses a body
+// longer than kMaxBodyBytes from its Content-Length before reading it, and
+// the read buffer cannot grow past kMaxRequestBytes. Connections are kept in
+// three budgets (strangers, owner, event streams); one that would exceed its
+// budget closes the oldest in it. Every refusal closes its connection.
+// The event streams send only the newest picture, at most kMaxEventsPerSecond.
 #include "tools/display-service/http_viewer.h"
 
-#include <httplib.h>
+#include <boost/asio/io_context.hpp>
+#include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/steady_timer.hpp>
+#include <boost/asio/write.hpp>
+#include <boost/beast/core/flat_buffer.hpp>
+#include <boost/beast/core/tcp_stream.hpp>
+#include <boost/beast/http.hpp>
 
+#include <array>
+#include <map>
+#include <optional>
 #include <thread>
 
-#include "platform/image/png_file.h"
-#include "tools/display-service/viewer_page.h"
+#include "tools/display-service/viewer_limits.h"
 #include "tools/display-service/viewer_requests.h"
+#include "tools/display-service/viewer_routes.h"
 
 namespace vareko::displayservice {
+
+namespace asio = boost::asio;
+namespace beast = boost::beast;
+namespace http = beast::http;
+using tcp = asio::ip::tcp;
+using Clock = std::chrono::steady_clock;
+
 namespace {
 
-constexpr int kMaxEventsPerSecond = 50;
-constexpr auto kKeepAliveComment = std::chrono::seconds(10);
-constexpr std::size_t kWorkerThreads = 16;
-constexpr int kPngScale = 4;
+class Connection;
 
-bool ParseFlag(const httplib::Request& req, const char* name, bool& value) {
-    if (!req.has_param(name)) return false;
-    const std::string text = req.get_param_value(name);
-    if (text != "0" && text != "1") return false;
-    value = text == "1";
-    return true;
+enum Standing : std::size_t { kStranger, kOwner, kStream, kStandingCount };
+constexpr std::array<std::size_t, kStandingCount> kBudgets = {kMaxStrangerConnections, kMaxOwnerConnections,
+                                                              kMaxEventStreams};
+constexpr auto kAcceptPause = std::chrono::milliseconds(100);
+
+std::string_view Std(beast::string_view text) { return {text.data(), text.size()}; }
+
+// What a request that failed to parse is answered with; 0: close silently
+// (the peer went away or timed out).
+int RefusalStatus(const beast::error_code& ec, std::string_view buffered) {
+    if (ec == http::error::header_limit || ec == beast::http::error::buffer_overflow) {
+        // A request line that never ended within its bound is too long a URI.
+        return buffered.substr(0, kMaxRequestLineBytes + 2).find("\r\n") == std::string_view::npos ? 414 : 431;
+    }
+    if (ec == http::error::body_limit) return 413;
+    if (ec == http::error::end_of_stream || ec == beast::error::timeout || ec == asio::error::connection_reset ||
+        ec == asio::error::operation_aborted || ec == asio::error::eof) {
+        return 0;
+    }
+    return 400;
+}
+
+std::string_view ReasonFor(int status) {
+    switch (status) {
+        case 413: return "request body too large (the viewer takes none)\n";
+        case 414: return "request line too long\n";
+        case 431: return "request headers too large\n";
+        default: return "malformed request\n";
+    }
+}
+
+std::size_t HeaderFieldBytes(const http::request<http::string_body>& request) {
+    std::size_t bytes = 0;
+    for (const auto& field : request) bytes += field.name_string().size() + field.value().size() + 4;
+    return bytes;
 }
 
 }  // namespace
@@ -34,111 +80,260 @@ struct HttpViewer::Impl {
     explicit Impl(ViewerState& s) : state(s) {}
 
     ViewerState& state;
-    httplib::Server server;
+    asio::io_context io{1};
+    tcp::acceptor acceptor{io};
+    asio::steady_timer acceptPause{io};
+    asio::steady_timer pump{io};
     std::thread thread;
     int port = 0;
+    std::string secret;
+    std::uint64_t nextSerial = 0;
+    // Every open connection, by standing. Serials grow with each accept, so
+    // each map lists its oldest first. An event stream between two writes
+    // has no pending operation: this is what keeps it alive.
+    std::array<std::map<std::uint64_t, std::shared_ptr<Connection>>, kStandingCount> members;
+    bool pumping = false;
+    std::uint64_t eventGeneration = 0;
+    std::shared_ptr<const std::string> event;
 
-    void Routes();
-    void Events(httplib::Response& res);
+    void Accept();
+    void Enrol(const std::shared_ptr<Connection>& connection, std::uint64_t serial, Standing standing);
+    void StartPump();
+    void Pump();
 };
 
-void HttpViewer::Impl::Routes() {
-    server.set_pre_routing_handler([this](const httplib::Request& req, httplib::Response& res) {
-        const bool hostOk = IsAllowedHost(req.get_header_value("Host"), port);
-        const bool changesState = req.method != "GET" && req.method != "HEAD";
-        const bool originOk = !changesState || IsAllowedOrigin(req.get_header_value("Origin"), port);
-        if (hostOk && originOk) return httplib::Server::HandlerResponse::Unhandled;
-        res.status = 403;
-        res.set_content(hostOk ? "foreign Origin refused\n" : "foreign Host refused\n", "text/plain");
-        return httplib::Server::HandlerResponse::Handled;
-    });
-    server.Get("/", [](const httplib::Request&, httplib::Response& res) {
-        res.set_header("Cache-Control", "no-store");
-        res.set_header("Content-Security-Policy", "default-src 'self'; script-src 'unsafe-inline'; style-src 'unsafe-inline'");
-        res.set_content(kViewerPage, "text/html; charset=utf-8");
-    });
-    server.Get("/api/state", [this](const httplib::Request&, httplib::Response& res) {
-        res.set_header("Cache-Control", "no-store");
-        res.set_content(PictureToJson(state.Latest()), "application/json");
-    });
-    server.Get("/frame.png", [this](const httplib::Request&, httplib::Response& res) {
-        const ViewerPicture picture = state.Latest();
-        std::uint8_t grey[kDevicePixelBytes];
-        for (std::size_t i = 0; i < kDevicePixelBytes; ++i) grey[i] = IsWhitePixel(picture.pixels[i]) ? 255 : 0;
-        std::vector<std::uint8_t> png;
-        if (platform::EncodeGreyPng(png, grey, kDisplayWidth, kDisplayHeight, kDisplayWidth, kPngScale) !=
-            platform::PngResult::kOk) {
-            res.status = 500;
+namespace {
+
+class Connection : public std::enable_shared_from_this<Connection> {
+public:
+    Connection(HttpViewer::Impl& viewer, tcp::socket socket, std::uint64_t serial)
+        : viewer_(viewer), stream_(std::move(socket)), serial_(serial) {}
+
+    void ReadRequest();
+    void Close();
+
+    // Event streams.
+    bool Writing() const { return writing_; }
+    std::uint64_t SentGeneration() const { return sentGeneration_; }
+    Clock::time_point LastSent() const { return lastSent_; }
+    void Send(std::shared_ptr<const std::string> text, std::uint64_t generation);
+
+private:
+    void OnRead(const beast::error_code& ec);
+    void Respond(ViewerReply reply, bool keepAlive);
+    void MoveTo(Standing standing);
+
+    HttpViewer::Impl& viewer_;
+    beast::tcp_stream stream_;
+    beast::flat_buffer buffer_{kMaxRequestBytes};
+    std::optional<http::request_parser<http::string_body>> parser_;
+    http::response<http::string_body> response_;
+    std::shared_ptr<const std::string> sending_;
+    std::uint64_t serial_;
+    Standing standing_ = kStranger;
+    bool open_ = true;
+    bool writing_ = false;
+    std::uint64_t sentGeneration_ = 0;
+    Clock::time_point lastSent_{};
+};
+
+void Connection::ReadRequest() {
+    parser_.emplace();
+    parser_->header_limit(static_cast<std::uint32_t>(kMaxRequestLineBytes + kMaxHeaderFieldBytes));
+    parser_->body_limit(kMaxBodyBytes);
+    stream_.expires_after(kRequestTimeout);
+    http::async_read(stream_, buffer_, *parser_,
+                     [self = shared_from_this()](const beast::error_code& ec, std::size_t) { self->OnRead(ec); });
+}
+
+void Connection::Close() {
+    if (!open_) return;
+    open_ = false;
+    viewer_.members[standing_].erase(serial_);
+    beast::error_code ignored;
+    stream_.socket().shutdown(tcp::socket::shutdown_both, ignored);
+    stream_.socket().close(ignored);
+}
+
+void Connection::MoveTo(Standing standing) {
+    if (standing == standing_) return;
+    viewer_.members[standing_].erase(serial_);
+    standing_ = standing;
+    viewer_.Enrol(shared_from_this(), serial_, standing);
+}
+
+void Connection::OnRead(const beast::error_code& ec) {
+    if (!open_) return;
+    if (ec) {
+        const auto data = buffer_.data();
+        const int status =
+            RefusalStatus(ec, std::string_view(static_cast<const char*>(data.data()), data.size()));
+        if (status == 0) {
+            Close();
+        } else {
+            Respond(PlainReply(status, ReasonFor(status)), false);
+        }
+        return;
+    }
+    const http::request<http::string_body>& request = parser_->get();
+    if (request.target().size() > kMaxRequestLineBytes) {
+        Respond(PlainReply(414, ReasonFor(414)), false);
+        return;
+    }
+    if (HeaderFieldBytes(request) > kMaxHeaderFieldBytes) {
+        Respond(PlainReply(431, ReasonFor(431)), false);
+        return;
+    }
+    if (request.count(http::field::host) != 1) {
+        Respond(PlainReply(400, "expected one Host header\n"), false);
+        return;
+    }
+    const ViewerRequest parsed{Std(request.method_string()), Std(request.target()),
+                               Std(request[http::field::host]), Std(request[http::field::origin]),
+                               Std(request[http::field::cookie])};
+    ViewerReply reply = AnswerViewerRequest(parsed, {viewer_.port, viewer_.secret}, viewer_.state);
+    if (reply.owner) MoveTo(kOwner);
+    if (reply.eventStream) {
+        MoveTo(kStream);
+        Send(std::make_shared<const std::string>(EventStreamHead(reply)), 0);
+        viewer_.StartPump();
+        return;
+    }
+    Respond(std::move(reply), request.keep_alive());
+}
+
+void Connection::Respond(ViewerReply reply, bool keepAlive) {
+    const bool closeAfter = !keepAlive || reply.status >= 400;
+    response_ = {};
+    response_.version(11);
+    response_.result(static_cast<unsigned>(reply.status));
+    if (!reply.contentType.empty() && reply.status != 204) {
+        response_.set(http::field::content_type, reply.contentType);
+    }
+    for (const auto& [name, value] : reply.headers) response_.insert(name, value);
+    response_.body() = std::move(reply.body);
+    response_.keep_alive(!closeAfter);
+    response_.prepare_payload();
+    stream_.expires_after(kWriteTimeout);
+    http::async_write(stream_, response_,
+                      [self = shared_from_this(), closeAfter](const beast::error_code& ec, std::size_t) {
+                          if (ec || closeAfter) {
+                              self->Close();
+                          } else {
+                              self->ReadRequest();
+                          }
+                      });
+}
+
+void Connection::Send(std::shared_ptr<const std::string> text, std::uint64_t generation) {
+    writing_ = true;
+    sending_ = std::move(text);
+    lastSent_ = Clock::now();
+    if (generation != 0) sentGeneration_ = generation;
+    stream_.expires_after(kWriteTimeout);
+    asio::async_write(stream_, asio::buffer(*sending_),
+                      [self = shared_from_this()](const beast::error_code& ec, std::size_t) {
+                          self->writing_ = false;
+                          self->sending_.reset();
+                          if (ec) {
+                              self->Close();
+                          } else {
+                              self->stream_.expires_never();
+                          }
+                      });
+}
+
+}  // namespace
+
+void HttpViewer::Impl::Accept() {
+    acceptor.async_accept([this](const beast::error_code& ec, tcp::socket socket) {
+        if (ec == asio::error::operation_aborted) return;
+        if (ec) {
+            // Out of descriptors, say: wait instead of retrying at once.
+            acceptPause.expires_after(kAcceptPause);
+            acceptPause.async_wait([this](const beast::error_code& waitError) {
+                if (!waitError) Accept();
+            });
             return;
         }
-        res.set_header("Cache-Control", "no-store");
-        res.set_content(std::string(png.begin(), png.end()), "image/png");
-    });
-    server.Get("/events", [this](const httplib::Request&, httplib::Response& res) { Events(res); });
-    server.Post("/api/button", [this](const httplib::Request& req, httplib::Response& res) {
-        bool down = false;
-        const std::string index = req.get_param_value("index");
-        if (!ParseFlag(req, "down", down) || index.size() != 1 || index[0] < '0' || index[0] > '3') {
-            res.status = 400;
-            return;
-        }
-        state.PostCommand({ViewerCommand::Kind::kButton, static_cast<std::uint32_t>(index[0] - '0'), down});
-        res.status = 204;
-    });
-    server.Post("/api/plug", [this](const httplib::Request& req, httplib::Response& res) {
-        bool plugged = false;
-        if (!ParseFlag(req, "plugged", plugged)) {
-            res.status = 400;
-            return;
-        }
-        state.PostCommand({ViewerCommand::Kind::kPlug, 0, plugged});
-        res.status = 204;
+        const std::uint64_t serial = nextSerial++;
+        auto connection = std::make_shared<Connection>(*this, std::move(socket), serial);
+        Enrol(connection, serial, kStranger);
+        connection->ReadRequest();
+        Accept();
     });
 }
 
-void HttpViewer::Impl::Events(httplib::Response& res) {
-    res.set_header("Cache-Control", "no-store");
-    res.set_chunked_content_provider(
-        "text/event-stream", [this, seen = std::uint64_t{0}](std::size_t, httplib::DataSink& sink) mutable {
-            ViewerPicture picture;
-            if (!state.WaitNewer(seen, picture, kKeepAliveComment)) {
-                if (state.IsShutDown()) return false;
-                // A comment line keeps the stream open and finds dead peers.
-                return sink.write(":\n\n", 3);
-            }
-            seen = picture.generation;
-            const std::string event = "event: frame\ndata: " + PictureToJson(picture) + "\n\n";
-            if (!sink.write(event.data(), event.size())) return false;
-            std::this_thread::sleep_for(std::chrono::milliseconds(1000 / kMaxEventsPerSecond));
-            return true;
-        });
+void HttpViewer::Impl::Enrol(const std::shared_ptr<Connection>& connection, std::uint64_t serial,
+                             Standing standing) {
+    auto& group = members[standing];
+    while (group.size() >= kBudgets[standing]) {
+        const std::shared_ptr<Connection> oldest = group.begin()->second;
+        group.erase(group.begin());
+        oldest->Close();
+    }
+    group.emplace(serial, connection);
+}
+
+void HttpViewer::Impl::StartPump() {
+    if (pumping) return;
+    pumping = true;
+    Pump();
+}
+
+void HttpViewer::Impl::Pump() {
+    auto& streams = members[kStream];
+    if (streams.empty()) {
+        pumping = false;
+        return;
+    }
+    ViewerPicture picture;
+    if (state.WaitNewer(eventGeneration, picture, std::chrono::milliseconds(0))) {
+        eventGeneration = picture.generation;
+        event = std::make_shared<const std::string>("event: frame\ndata: " + PictureToJson(picture) + "\n\n");
+    }
+    static const auto keepAlive = std::make_shared<const std::string>(":\n\n");  // finds dead peers
+    const Clock::time_point now = Clock::now();
+    for (const auto& [serial, stream] : streams) {
+        if (stream->Writing()) continue;
+        if (event && stream->SentGeneration() < eventGeneration) {
+            stream->Send(event, eventGeneration);
+        } else if (now - stream->LastSent() >= kKeepAliveComment) {
+            stream->Send(keepAlive, 0);
+        }
+    }
+    pump.expires_after(std::chrono::milliseconds(1000 / kMaxEventsPerSecond));
+    pump.async_wait([this](const beast::error_code& ec) {
+        if (!ec) Pump();
+    });
 }
 
 HttpViewer::HttpViewer(ViewerState& state) : impl_(std::make_unique<Impl>(state)) {}
 
 HttpViewer::~HttpViewer() {
     impl_->state.Shutdown();
-    impl_->server.stop();
+    impl_->io.stop();
     if (impl_->thread.joinable()) impl_->thread.join();
 }
 
-std::string HttpViewer::Start(int port) {
-    impl_->server.new_task_queue = [] { return new httplib::ThreadPool(kWorkerThreads); };
-    impl_->server.set_keep_alive_timeout(1);
-    impl_->server.set_read_timeout(2);
-    impl_->server.set_write_timeout(2);
-    impl_->Routes();
-    if (port == 0) {
-        impl_->port = impl_->server.bind_to_any_port("127.0.0.1");
-        if (impl_->port <= 0) return "cannot bind the viewer to 127.0.0.1";
-    } else {
-        if (!impl_->server.bind_to_port("127.0.0.1", port)) {
-            return "cannot bind the viewer to 127.0.0.1:" + std::to_string(port) +
-                   " (in use? choose another with --http-port, 0 for any)";
-        }
-        impl_->port = port;
+std::string HttpViewer::Start(int port, const std::string& secret) {
+    impl_->secret = secret;
+    const tcp::endpoint endpoint(asio::ip::address_v4::loopback(), static_cast<unsigned short>(port));
+    beast::error_code ec;
+    tcp::acceptor& acceptor = impl_->acceptor;
+    acceptor.open(endpoint.protocol(), ec);
+    // On Linux this only lets a restart bind while old connections linger.
+    if (!ec) acceptor.set_option(asio::socket_base::reuse_address(true), ec);
+    if (!ec) acceptor.bind(endpoint, ec);
+    if (!ec) acceptor.listen(asio::socket_base::max_listen_connections, ec);
+    if (ec) {
+        if (port == 0) return "cannot bind the viewer to 127.0.0.1: " + ec.message();
+        return "cannot bind the viewer to 127.0.0.1:" + std::to_string(port) +
+               " (in use? choose another with --http-port, 0 for any)";
     }
-    impl_->thread = std::thread([this] { impl_->server.listen_after_bind(); });
+    impl_->port = acceptor.local_endpoint(ec).port();
+    impl_->Accept();
+    impl_->thread = std::thread([this] { impl_->io.run(); });
     return {};
 }
 

@@ -1,7 +1,7 @@
 // The browser viewer: an HTTP server on 127.0.0.1 that serves the panel page,
 // a server-sent event stream of the latest picture, a PNG of it, and the
-// button and plug actions. It runs on its own threads and touches the
-// service only through ViewerState. Uses cpp-httplib.
+// button and plug actions, to the owner only (see viewer_access.h). It runs
+// on its own thread and touches the service only through ViewerState.
 #pragma once
 
 #include <memory>
@@ -18,12 +18,14 @@ public:
     HttpViewer(const HttpViewer&) = delete;
     HttpViewer& operator=(const HttpViewer&) = delete;
 
-    // port 0 picks a free port. Returns an empty string or the reason.
-    std::string Start(int port);
+    // port 0 picks a free port; `secret` is what the owner's address
+    // carries. Returns an empty string or the reason.
+    std::string Start(int port, const std::string& secret);
     int Port() const;
 
-private:
     struct Impl;
+
+private:
     std::unique_ptr<Impl> impl_;
 };
 

@@ -20,6 +20,7 @@ constexpr CliCommand kCommands[] = {
     {"unplug", "unplug                               unplug the virtual device", RunUnplug},
     {"plug", "plug                                 plug it in again", RunPlug},
     {"status", "status                               device, viewer and clients", RunStatus},
+    {"url", "url                                  the viewer's address for its owner to open", RunUrl},
     {"register", "register [PATH]                      record the library path in the registry", RunRegister},
 };
 
@@ -29,7 +30,9 @@ int Help(FILE* out) {
     std::fprintf(out, "\nsocket: $VAREKO_DISPLAY_SOCKET, else $XDG_RUNTIME_DIR/vareko/display.sock,\n"
                       "        else /tmp/vareko-<uid>/display.sock\n"
                       "token file (loopback TCP clients): $VAREKO_DISPLAY_TOKEN, else display.token\n"
-                      "        beside the socket\n");
+                      "        beside the socket\n"
+                      "viewer address (its owner's, with the secret): display.viewer beside the\n"
+                      "        token file; `vareko-display url` prints it\n");
     return out == stdout ? 0 : 2;
 }
 

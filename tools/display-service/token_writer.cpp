@@ -42,12 +42,15 @@ std::string LockTokenFile(const std::string& path, int& lockFd) {
 }
 
 std::string WriteTokenFile(const std::string& path, const TokenFile& file) {
+    return WritePrivateFile(path, FormatTokenFile(file));
+}
+
+std::string WritePrivateFile(const std::string& path, const std::string& text) {
     const std::string temporary = path + ".new";
     unlink(temporary.c_str());
     // O_EXCL and O_NOFOLLOW: never write through a link someone planted.
     const int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0) return "cannot create " + temporary + ": " + std::strerror(errno);
-    const std::string text = FormatTokenFile(file);
     const bool written = write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
     const int writeError = errno;
     close(fd);

@@ -26,4 +26,8 @@ std::string LockTokenFile(const std::string& path, int& lockFd);
 // caller holds the file's lock.
 std::string WriteTokenFile(const std::string& path, const TokenFile& file);
 
+// Writes `text` to `path` the same way (mode 0600, atomically, never through
+// a planted link); empty string or the reason.
+std::string WritePrivateFile(const std::string& path, const std::string& text);
+
 }  // namespace vareko::displayservice

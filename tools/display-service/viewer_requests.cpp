@@ -52,6 +52,42 @@ bool IsAllowedOrigin(std::string_view origin, int port) {
     return IsAllowedHost(origin.substr(kScheme.size()), port);
 }
 
+std::string_view TargetPath(std::string_view target) { return target.substr(0, target.find('?')); }
+
+bool QueryValue(std::string_view target, std::string_view name, std::string_view& value) {
+    const std::size_t question = target.find('?');
+    if (question == std::string_view::npos) return false;
+    std::string_view rest = target.substr(question + 1);
+    while (!rest.empty()) {
+        const std::size_t amp = rest.find('&');
+        const std::string_view pair = rest.substr(0, amp);
+        const std::size_t equals = pair.find('=');
+        if (pair.substr(0, equals) == name) {
+            value = equals == std::string_view::npos ? std::string_view{} : pair.substr(equals + 1);
+            return true;
+        }
+        if (amp == std::string_view::npos) break;
+        rest.remove_prefix(amp + 1);
+    }
+    return false;
+}
+
+bool CookieValue(std::string_view header, std::string_view name, std::string_view& value) {
+    while (!header.empty()) {
+        const std::size_t semicolon = header.find(';');
+        std::string_view pair = header.substr(0, semicolon);
+        while (!pair.empty() && pair.front() == ' ') pair.remove_prefix(1);
+        const std::size_t equals = pair.find('=');
+        if (equals != std::string_view::npos && pair.substr(0, equals) == name) {
+            value = pair.substr(equals + 1);
+            return true;
+        }
+        if (semicolon == std::string_view::npos) break;
+        header.remove_prefix(semicolon + 1);
+    }
+    return false;
+}
+
 std::string JsonEscape(std::string_view text) {
     std::string out;
     for (const char ch : text) {
