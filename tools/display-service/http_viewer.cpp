@@ -324,6 +324,9 @@ std::string HttpViewer::Start(int port, const std::string& secret) {
     acceptor.open(endpoint.protocol(), ec);
     // On Linux this only lets a restart bind while old connections linger.
     if (!ec) acceptor.set_option(asio::socket_base::reuse_address(true), ec);
+    // Inherited by every accepted socket: what a peer can park in the kernel
+    // on one connection before the viewer reads (or refuses) it.
+    if (!ec) acceptor.set_option(asio::socket_base::receive_buffer_size(kReceiveBufferBytes), ec);
     if (!ec) acceptor.bind(endpoint, ec);
     if (!ec) acceptor.listen(asio::socket_base::max_listen_connections, ec);
     if (ec) {

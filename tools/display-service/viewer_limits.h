@@ -13,6 +13,8 @@ constexpr std::size_t kMaxRequestLineBytes = 8 * 1024;
 constexpr std::size_t kMaxHeaderFieldBytes = 16 * 1024;  // every header line of one request together
 constexpr std::size_t kMaxBodyBytes = 1024;              // the POSTs carry none; refused from Content-Length
 constexpr std::size_t kMaxRequestBytes = kMaxRequestLineBytes + kMaxHeaderFieldBytes + kMaxBodyBytes;
+// The kernel's receive buffer per connection (SO_RCVBUF): a few requests.
+constexpr int kReceiveBufferBytes = 64 * 1024;
 
 // Connections that have not yet shown the owner's cookie. A newcomer beyond
 // the cap closes the oldest of them, so idle connections held by someone else

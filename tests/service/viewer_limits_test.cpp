@@ -1,0 +1,334 @@
+// The HTTP viewer under attack, measured on a real `vareko-display serve`
+// child process: floods of endless request lines, bodies and headers leave
+// its peak memory (VmHWM) small; idle connections held by someone else and
+// more /events streams than its budget neither lock the owner out nor cost
+// the service its CPU. Throughout, the owner's /api/state must answer within
+// one second. Each flood runs for a bounded time.
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <csignal>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <cstring>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/service/service_harness.h"
+
+namespace vareko::displayservice {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+constexpr auto kOwnerAnswerBound = 1s;
+constexpr long kPeakMemoryBoundKiB = 32 * 1024;
+constexpr double kIdleCpuBoundShare = 0.05;
+
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kSanitized = true;  // shadow memory and quarantine are not the service's own
+#else
+constexpr bool kSanitized = false;
+#endif
+
+int ConnectLoopback(int port) {
+    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_port = htons(static_cast<std::uint16_t>(port));
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
+        close(fd);
+        return -1;
+    }
+    return fd;
+}
+
+bool SendAll(int fd, std::string_view bytes) {
+    while (!bytes.empty()) {
+        const ssize_t n = send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+        if (n <= 0) return false;
+        bytes.remove_prefix(static_cast<std::size_t>(n));
+    }
+    return true;
+}
+
+// Reads until the peer closes or `timeout` passes.
+std::string ReceiveUntilClosed(int fd, std::chrono::milliseconds timeout) {
+    std::string text;
+    const auto deadline = Clock::now() + timeout;
+    char buffer[4096];
+    while (Clock::now() < deadline) {
+        pollfd p{fd, POLLIN, 0};
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+        if (poll(&p, 1, static_cast<int>(left.count()) + 1) <= 0) break;
+        const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
+        if (n <= 0) break;
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    return text;
+}
+
+// `vareko-display serve` on a free viewer port, without TCP, in a private
+// socket directory; the owner's address is read from its first lines.
+class ServedViewer {
+public:
+    ServedViewer() {
+        int out[2];
+        if (pipe(out) != 0) return;
+        pid_ = fork();
+        if (pid_ == 0) {
+            dup2(out[1], STDOUT_FILENO);
+            execl(VAREKO_DISPLAY_TOOL_PATH, "vareko-display", "serve", "--http-port", "0", "--no-tcp",
+                  static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        close(out[1]);
+        std::string printed;
+        const std::regex urlLine(R"(viewer http://127\.0\.0\.1:(\d+)/\?key=([0-9a-f]{64})\n)");
+        std::smatch match;
+        const auto deadline = Clock::now() + 5s;
+        while (!std::regex_search(printed, match, urlLine) && Clock::now() < deadline) {
+            pollfd p{out[0], POLLIN, 0};
+            char buffer[512];
+            if (poll(&p, 1, 100) <= 0) continue;
+            const ssize_t n = read(out[0], buffer, sizeof buffer);
+            if (n <= 0) break;
+            printed.append(buffer, static_cast<std::size_t>(n));
+        }
+        close(out[0]);
+        if (match.empty()) return;
+        port_ = std::stoi(match[1]);
+        cookie_ = "vareko_viewer_" + match[1].str() + "=" + match[2].str();
+    }
+    ~ServedViewer() {
+        if (pid_ <= 0) return;
+        kill(pid_, SIGTERM);
+        waitpid(pid_, nullptr, 0);
+    }
+    bool Running() const { return port_ > 0; }
+    int Port() const { return port_; }
+
+    std::string OwnerRequest(std::string_view methodAndPath) const {
+        return std::string(methodAndPath) + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port_) +
+               "\r\nCookie: " + cookie_ + "\r\nConnection: close\r\n\r\n";
+    }
+
+    // The owner's GET /api/state: true when it answered 200 within the bound.
+    bool OwnerStateAnswers(std::chrono::milliseconds& took) const {
+        const auto started = Clock::now();
+        const int fd = ConnectLoopback(port_);
+        if (fd < 0) return false;
+        const bool sent = SendAll(fd, OwnerRequest("GET /api/state"));
+        const std::string answer = sent ? ReceiveUntilClosed(fd, 2000ms) : std::string();
+        close(fd);
+        took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
+        return answer.starts_with("HTTP/1.1 200") && answer.find("\"pixels\"") != std::string::npos &&
+               took < kOwnerAnswerBound;
+    }
+
+    long StatusKiB(const char* field) const {
+        std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
+        std::string line;
+        while (std::getline(status, line)) {
+            if (line.starts_with(field)) return std::stol(line.substr(std::strlen(field)));
+        }
+        return -1;
+    }
+
+    // User plus system time so far, in clock ticks.
+    long CpuTicks() const {
+        std::ifstream stat("/proc/" + std::to_string(pid_) + "/stat");
+        std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+        std::istringstream fields(text.substr(text.rfind(')') + 2));
+        std::string skip;
+        for (int i = 3; i < 14; ++i) fields >> skip;  // fields 3..13
+        long user = 0;
+        long system = 0;
+        fields >> user >> system;
+        return user + system;
+    }
+
+private:
+    pid_t pid_ = -1;
+    int port_ = 0;
+    std::string cookie_;
+};
+
+// One flooding client: sends `head` then `filler` without end, on a new
+// connection each time the viewer closes the last one, until `stop`.
+struct Flood {
+    std::string head;
+    std::string filler;
+};
+
+// `offeredBytes` counts what the kernel took from the client, most of which
+// it drops unread when the viewer closes the connection.
+void RunFlood(int port, const Flood& flood, const std::atomic<bool>& stop, std::atomic<std::uint64_t>& offeredBytes) {
+    constexpr std::uint64_t kMaxBytesPerConnection = 300'000'000;
+    while (!stop.load()) {
+        const int fd = ConnectLoopback(port);
+        if (fd < 0) continue;
+        std::uint64_t sent = 0;
+        if (SendAll(fd, flood.head)) {
+            while (!stop.load() && sent < kMaxBytesPerConnection && SendAll(fd, flood.filler)) sent += flood.filler.size();
+        }
+        offeredBytes += sent + flood.head.size();
+        close(fd);
+    }
+}
+
+TEST(ViewerLimits, FloodsOfLongLinesBodiesAndHeadersStayWithinMemoryAndTheOwnerIsAnswered) {
+    testing::TempSocketDir dir;
+    ServedViewer viewer;
+    ASSERT_TRUE(viewer.Running());
+    const std::string host = "Host: 127.0.0.1:" + std::to_string(viewer.Port()) + "\r\n";
+    const Flood floods[] = {
+        {"GET /", std::string(64 * 1024, 'a')},  // a request line that never ends
+        {"POST /api/plug?plugged=0 HTTP/1.1\r\n" + host + "Origin: http://evil.example\r\nContent-Length: 300000000\r\n\r\n",
+         std::string(64 * 1024, 'b')},  // a 300 MB body
+        {"GET / HTTP/1.1\r\n" + host, [] {  // 500,000 headers, 6 KiB at a time
+             std::string lines;
+             for (int i = 0; i < 1000; ++i) lines += "X-N: 1\r\n";
+             return lines;
+         }()},
+    };
+    const long startKiB = viewer.StatusKiB("VmRSS:");
+    std::atomic<bool> stop{false};
+    std::atomic<std::uint64_t> offeredBytes{0};
+    std::vector<std::thread> clients;
+    for (const Flood& flood : floods) {
+        for (int i = 0; i < 3; ++i) clients.emplace_back(RunFlood, viewer.Port(), std::cref(flood), std::cref(stop), std::ref(offeredBytes));
+    }
+    std::chrono::milliseconds slowest{0};
+    int answered = 0;
+    const auto until = Clock::now() + 3s;
+    while (Clock::now() < until) {
+        std::chrono::milliseconds took{};
+        if (viewer.OwnerStateAnswers(took)) ++answered;
+        slowest = std::max(slowest, took);
+        std::this_thread::sleep_for(50ms);
+    }
+    stop = true;
+    for (std::thread& t : clients) t.join();
+    const long peakKiB = viewer.StatusKiB("VmHWM:");
+    std::printf("flood: %.1f MB offered; owner answered %d times, slowest %lld ms; VmRSS at start %ld KiB, VmHWM %ld KiB\n",
+                static_cast<double>(offeredBytes.load()) / 1e6, answered, static_cast<long long>(slowest.count()),
+                startKiB, peakKiB);
+    EXPECT_GE(answered, 10);
+    EXPECT_LT(slowest, kOwnerAnswerBound);
+    EXPECT_LT(kSanitized ? peakKiB - startKiB : peakKiB, kPeakMemoryBoundKiB);
+}
+
+TEST(ViewerLimits, EachFloodIsRefusedWithItsStatusAndClosed) {
+    testing::TempSocketDir dir;
+    ServedViewer viewer;
+    ASSERT_TRUE(viewer.Running());
+    const std::string host = "Host: 127.0.0.1:" + std::to_string(viewer.Port()) + "\r\n";
+    const struct {
+        std::string request;
+        const char* status;
+    } cases[] = {
+        {"GET /" + std::string(9000, 'a') + " HTTP/1.1\r\n" + host + "\r\n", "HTTP/1.1 414"},
+        {"GET / HTTP/1.1\r\n" + host + "X-A: " + std::string(17000, 'a') + "\r\n\r\n", "HTTP/1.1 431"},
+        {"POST /api/plug?plugged=0 HTTP/1.1\r\n" + host + "Content-Length: 1025\r\n\r\n", "HTTP/1.1 413"},
+        {"GET / HTTP/1.1\r\n" + host + host + "\r\n", "HTTP/1.1 400"},
+        {"NONSENSE\r\n\r\n", "HTTP/1.1 400"},
+        {viewer.OwnerRequest("GET /api/state?" + std::string(8500, 'a')), "HTTP/1.1 414"},
+    };
+    for (const auto& c : cases) {
+        const int fd = ConnectLoopback(viewer.Port());
+        ASSERT_GE(fd, 0);
+        SendAll(fd, c.request);
+        const std::string answer = ReceiveUntilClosed(fd, 3000ms);  // returns early only when closed
+        close(fd);
+        EXPECT_TRUE(answer.starts_with(c.status)) << c.request.substr(0, 60) << " -> " << answer.substr(0, 40);
+        EXPECT_NE(answer.find("Connection: close"), std::string::npos) << answer;
+    }
+}
+
+TEST(ViewerLimits, IdleConnectionsOfSomeoneElseNeitherLockTheOwnerOutNorCostCpu) {
+    constexpr int kIdleConnections = 2000;
+    rlimit limit{};
+    getrlimit(RLIMIT_NOFILE, &limit);
+    limit.rlim_cur = limit.rlim_max;
+    setrlimit(RLIMIT_NOFILE, &limit);
+    if (limit.rlim_cur < kIdleConnections + 64) GTEST_SKIP() << "needs " << kIdleConnections + 64 << " descriptors";
+    testing::TempSocketDir dir;
+    ServedViewer viewer;
+    ASSERT_TRUE(viewer.Running());
+    std::vector<int> idle;
+    for (int i = 0; i < kIdleConnections; ++i) {
+        const int fd = ConnectLoopback(viewer.Port());
+        if (fd >= 0) idle.push_back(fd);
+    }
+    EXPECT_EQ(idle.size(), static_cast<std::size_t>(kIdleConnections));
+    std::this_thread::sleep_for(200ms);
+
+    const long ticksBefore = viewer.CpuTicks();
+    const auto measuredFrom = Clock::now();
+    std::chrono::milliseconds slowest{0};
+    int answered = 0;
+    for (int i = 0; i < 10; ++i) {
+        std::chrono::milliseconds took{};
+        if (viewer.OwnerStateAnswers(took)) ++answered;
+        slowest = std::max(slowest, took);
+        std::this_thread::sleep_for(200ms);
+    }
+    const double seconds = std::chrono::duration<double>(Clock::now() - measuredFrom).count();
+    const double cpuShare = static_cast<double>(viewer.CpuTicks() - ticksBefore) /
+                            static_cast<double>(sysconf(_SC_CLK_TCK)) / seconds;
+    std::printf("idle: %zu connections held; owner answered %d of 10, slowest %lld ms; service CPU %.1f %% over %.1f s\n",
+                idle.size(), answered, static_cast<long long>(slowest.count()), cpuShare * 100, seconds);
+    for (const int fd : idle) close(fd);
+    EXPECT_EQ(answered, 10);
+    EXPECT_LT(cpuShare, kIdleCpuBoundShare);
+}
+
+TEST(ViewerLimits, AnEventStreamBeyondTheBudgetReplacesTheOldest) {
+    constexpr int kStreams = 16;
+    testing::TempSocketDir dir;
+    ServedViewer viewer;
+    ASSERT_TRUE(viewer.Running());
+    std::vector<int> streams;
+    for (int i = 0; i < kStreams; ++i) {
+        const int fd = ConnectLoopback(viewer.Port());
+        ASSERT_GE(fd, 0);
+        SendAll(fd, viewer.OwnerRequest("GET /events"));
+        streams.push_back(fd);
+        std::this_thread::sleep_for(30ms);  // keeps the order of arrival
+    }
+    std::chrono::milliseconds took{};
+    EXPECT_TRUE(viewer.OwnerStateAnswers(took)) << took.count() << " ms";
+    int closed = 0;
+    int live = 0;
+    for (const int fd : streams) {
+        const std::string received = ReceiveUntilClosed(fd, 300ms);
+        const bool gotFrame = received.find("event: frame") != std::string::npos;
+        // Closed streams return early; live ones run into the timeout.
+        pollfd p{fd, POLLIN, 0};
+        char byte;
+        const bool peerClosed = poll(&p, 1, 0) == 1 && recv(fd, &byte, 1, MSG_DONTWAIT) == 0;
+        if (peerClosed) ++closed;
+        if (gotFrame && !peerClosed) ++live;
+        close(fd);
+    }
+    EXPECT_EQ(live, 4);
+    EXPECT_EQ(closed, kStreams - 4);
+}
+
+}  // namespace
+}  // namespace vareko::displayservice
