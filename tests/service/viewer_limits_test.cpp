@@ -39,7 +39,10 @@ constexpr long kPeakMemoryBoundKiB = 32 * 1024;
 constexpr double kIdleCpuBoundShare = 0.05;
 
 #if defined(__SANITIZE_ADDRESS__)
-constexpr bool kSanitized = true;  // shadow memory and quarantine are not the service's own
+// The sanitizer's allocator keeps freed memory in quarantine on purpose, so
+// the memory bound is checked in the other builds; here the floods run for
+// the sanitizer's memory checks and the owner's answer times.
+constexpr bool kSanitized = true;
 #else
 constexpr bool kSanitized = false;
 #endif
@@ -117,7 +120,10 @@ public:
     ~ServedViewer() {
         if (pid_ <= 0) return;
         kill(pid_, SIGTERM);
-        waitpid(pid_, nullptr, 0);
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        // A sanitizer's report in the child ends it with a failure status.
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the service ended with status " << status;
     }
     bool Running() const { return port_ > 0; }
     int Port() const { return port_; }
@@ -206,7 +212,6 @@ TEST(ViewerLimits, FloodsOfLongLinesBodiesAndHeadersStayWithinMemoryAndTheOwnerI
              return lines;
          }()},
     };
-    const long startKiB = viewer.StatusKiB("VmRSS:");
     std::atomic<bool> stop{false};
     std::atomic<std::uint64_t> offeredBytes{0};
     std::vector<std::thread> clients;
@@ -225,12 +230,12 @@ TEST(ViewerLimits, FloodsOfLongLinesBodiesAndHeadersStayWithinMemoryAndTheOwnerI
     stop = true;
     for (std::thread& t : clients) t.join();
     const long peakKiB = viewer.StatusKiB("VmHWM:");
-    std::printf("flood: %.1f MB offered; owner answered %d times, slowest %lld ms; VmRSS at start %ld KiB, VmHWM %ld KiB\n",
+    std::printf("flood: %.1f MB offered; owner answered %d times, slowest %lld ms; service VmHWM %ld KiB\n",
                 static_cast<double>(offeredBytes.load()) / 1e6, answered, static_cast<long long>(slowest.count()),
-                startKiB, peakKiB);
+                peakKiB);
     EXPECT_GE(answered, 10);
     EXPECT_LT(slowest, kOwnerAnswerBound);
-    EXPECT_LT(kSanitized ? peakKiB - startKiB : peakKiB, kPeakMemoryBoundKiB);
+    if (!kSanitized) EXPECT_LT(peakKiB, kPeakMemoryBoundKiB);
 }
 
 TEST(ViewerLimits, EachFloodIsRefusedWithItsStatusAndClosed) {

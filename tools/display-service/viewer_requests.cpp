@@ -113,7 +113,7 @@ std::string PictureToJson(const ViewerPicture& picture) {
     std::uint8_t packed[kRowBytes * kDisplayHeight] = {};
     for (int y = 0; y < kDisplayHeight; ++y) {
         for (int x = 0; x < kDisplayWidth; ++x) {
-            if (IsWhitePixel(picture.pixels[static_cast<std::size_t>(y * kDisplayWidth + x)])) {
+            if (IsWhitePixel(picture.pixels[static_cast<std::size_t>(y) * kDisplayWidth + static_cast<std::size_t>(x)])) {
                 packed[static_cast<std::size_t>(y) * kRowBytes + static_cast<std::size_t>(x / 8)] |=
                     static_cast<std::uint8_t>(0x80u >> (x % 8));
             }

@@ -145,8 +145,8 @@ ViewerReply AnswerViewerRequest(const ViewerRequest& request, const ViewerAccess
 
 std::string EventStreamHead(const ViewerReply& reply) {
     std::string head = "HTTP/1.1 200 OK\r\nContent-Type: " + reply.contentType + "\r\nConnection: close\r\n";
-    for (const auto& [name, value] : reply.headers) head += name + ": " + value + "\r\n";
-    return head + "\r\n";
+    for (const auto& [name, value] : reply.headers) head.append(name).append(": ").append(value).append("\r\n");
+    return head.append("\r\n");
 }
 
 }  // namespace vareko::displayservice
