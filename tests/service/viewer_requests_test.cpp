@@ -31,35 +31,35 @@ TEST(ViewerRequests, OnlyOurOwnOriginMayChangeState) {
 }
 
 TEST(ViewerRequests, QueryAndCookieValuesAreFoundByExactName) {
+    using Lookup = bool (*)(std::string_view, std::string_view, std::string_view&);
     const struct {
+        Lookup lookup;
         const char* text;
         const char* name;
         bool found;
         const char* value;
-    } queries[] = {
-        {"/api/plug?plugged=0", "plugged", true, "0"}, {"/api/button?index=2&down=1", "down", true, "1"},
-        {"/api/button?index=2&down=1", "index", true, "2"}, {"/?key=", "key", true, ""},
-        {"/?key", "key", true, ""}, {"/?monkey=1", "key", false, ""}, {"/?keys=1", "key", false, ""},
-        {"/key=1", "key", false, ""}, {"/", "key", false, ""}, {"/?a=1&&key=9", "key", true, "9"},
+    } cases[] = {
+        {QueryValue, "/api/plug?plugged=0", "plugged", true, "0"},
+        {QueryValue, "/api/button?index=2&down=1", "down", true, "1"},
+        {QueryValue, "/api/button?index=2&down=1", "index", true, "2"},
+        {QueryValue, "/?key=", "key", true, ""},
+        {QueryValue, "/?key", "key", true, ""},
+        {QueryValue, "/?monkey=1", "key", false, ""},
+        {QueryValue, "/?keys=1", "key", false, ""},
+        {QueryValue, "/key=1", "key", false, ""},
+        {QueryValue, "/", "key", false, ""},
+        {QueryValue, "/?a=1&&key=9", "key", true, "9"},
+        {CookieValue, "v_1=abc", "v_1", true, "abc"},
+        {CookieValue, "a=1; v_1=abc; b=2", "v_1", true, "abc"},
+        {CookieValue, "a=1;v_1=x", "v_1", true, "x"},
+        {CookieValue, "xv_1=abc", "v_1", false, ""},
+        {CookieValue, "v_12=abc", "v_1", false, ""},
+        {CookieValue, "", "v_1", false, ""},
+        {CookieValue, "v_1", "v_1", false, ""},
     };
-    for (const auto& q : queries) {
+    for (const auto& c : cases) {
         std::string_view value;
-        EXPECT_EQ(QueryValue(q.text, q.name, value), q.found) << q.text;
-        EXPECT_EQ(value, q.found ? q.value : "") << q.text;
-    }
-    const struct {
-        const char* text;
-        const char* name;
-        bool found;
-        const char* value;
-    } cookies[] = {
-        {"v_1=abc", "v_1", true, "abc"}, {"a=1; v_1=abc; b=2", "v_1", true, "abc"}, {"a=1;v_1=x", "v_1", true, "x"},
-        {"xv_1=abc", "v_1", false, ""}, {"v_12=abc", "v_1", false, ""}, {"", "v_1", false, ""},
-        {"v_1", "v_1", false, ""},
-    };
-    for (const auto& c : cookies) {
-        std::string_view value;
-        EXPECT_EQ(CookieValue(c.text, c.name, value), c.found) << c.text;
+        EXPECT_EQ(c.lookup(c.text, c.name, value), c.found) << c.text;
         EXPECT_EQ(value, c.found ? c.value : "") << c.text;
     }
     EXPECT_EQ(TargetPath("/api/plug?plugged=0"), "/api/plug");
