@@ -40,7 +40,7 @@ struct DroppedClient {
 };
 
 constexpr auto kDropLogWindow = std::chrono::seconds(60);
-constexpr int kDropLinesPerWindow = 30;
+constexpr int kDropLinesPerWindow = 100;
 
 // The line for one drop, without a trailing newline.
 std::string DescribeDrop(const DroppedClient& who, DropReason why, std::string_view detail);
