@@ -109,4 +109,40 @@ TEST_F(DisplayPipelineTest, FramesAndButtonsTravelThroughTheLibrary) {
     EXPECT_EQ(manager.IsButtonReleased(2), 0);
 }
 
+// Only the shown page is advanced. A low-fuel warning on the flight page must
+// be back in its box in the first frame after the engine page was shown for
+// ten minutes, pixel for pixel as a flight page that was shown all along.
+TEST_F(DisplayPipelineTest, StreamingWarningIsInItsBoxInTheFirstFrameBack) {
+    constexpr const wchar_t* kWarning = L"WARNING LOW PETROL ";
+    DisplayManager manager(L"VAREKO v1.2   Rin_Tavosh", 160, 43);
+    ObjectHandle warning = manager.CreateTextObject(TextKind::Streaming, SizeClass::Small, 0, 80);
+    manager.SetObjectOrigin(warning, 80, 30);
+    manager.SetObjectText(warning, kWarning);
+    ASSERT_EQ(manager.AddPage(), 2);
+    ASSERT_EQ(manager.SelectPage(1), 1);
+    ObjectHandle rpm = manager.CreateTextObject(TextKind::Static, SizeClass::Medium, 0, 100);
+    manager.SetObjectOrigin(rpm, 10, 15);
+    manager.SetObjectText(rpm, L"RPM 97");
+    ASSERT_EQ(manager.SelectPage(0), 1);
+    ReferencePage flight;
+    flight.AddText(TextKind::Streaming, SizeClass::Small, 80, 80, 30, kWarning);
+
+    DeviceBitmap shownAllAlong{};
+    auto second = [&] {
+        clock.Advance(1000);
+        manager.Update();
+        shownAllAlong = flight.Frame();
+    };
+    for (int i = 0; i < 5; ++i) second();
+    ASSERT_TRUE(SameFrame(library.LastBitmap(), shownAllAlong)) << "the warning streams in step";
+
+    ASSERT_EQ(manager.ShowPage(1), 1);
+    for (int i = 0; i < 600; ++i) second();
+    ASSERT_FALSE(SameFrame(library.LastBitmap(), shownAllAlong));
+    ASSERT_EQ(manager.ShowPage(0), 1);
+    manager.Update();
+    EXPECT_TRUE(SameFrame(library.LastBitmap(), shownAllAlong));
+    EXPECT_GT(LitPixels(library.LastBitmap()), 0u);
+}
+
 }  // namespace
