@@ -95,3 +95,19 @@ int recvfrom(SOCKET s, char* buf, int len, int flags, sockaddr* from, int* froml
     }
     return static_cast<int>(received);
 }
+
+int ioctlsocket(SOCKET s, long cmd, u_long* argp) {
+    if (argp == nullptr) {
+        lastSocketError = WSAEFAULT;
+        return SOCKET_ERROR;
+    }
+    if (cmd != static_cast<long>(FIONBIO)) {
+        lastSocketError = WSAEINVAL;
+        return SOCKET_ERROR;
+    }
+    int nonBlocking = *argp != 0 ? 1 : 0;
+    if (::ioctl(s, FIONBIO, &nonBlocking) != 0) {
+        return FailWithErrno();
+    }
+    return 0;
+}

@@ -1,12 +1,15 @@
 // Winsock 2.2 on BSD sockets. The BSD calls that behave alike (socket, bind,
 // sendto, htons, ...) are used as they are; this header adds the Winsock
-// names and the one call whose Winsock behaviour differs: recvfrom reports a
-// datagram longer than the buffer as an error (WSAEMSGSIZE) instead of
-// truncating it silently.
+// names, the call whose Winsock behaviour differs (recvfrom reports a
+// datagram longer than the buffer as an error, WSAEMSGSIZE, instead of
+// truncating it silently) and Winsock's own switch to non-blocking mode
+// (ioctlsocket with FIONBIO).
 #pragma once
 
 #include <netinet/in.h>
+#include <sys/ioctl.h>
 #include <sys/socket.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 #include "platform/win32/types.h"
@@ -62,3 +65,9 @@ int closesocket(SOCKET s);
 // Winsock's recvfrom: a datagram that does not fit into len bytes fills the
 // buffer, is discarded and yields SOCKET_ERROR with WSAEMSGSIZE.
 int recvfrom(SOCKET s, char* buf, int len, int flags, sockaddr* from, int* fromlen);
+
+// Winsock's ioctlsocket for the one command the program uses: FIONBIO with a
+// non-zero *argp makes every later receive on s return SOCKET_ERROR with
+// WSAEWOULDBLOCK at once when nothing has arrived; zero makes it block again.
+// Any other command fails with WSAEINVAL.
+int ioctlsocket(SOCKET s, long cmd, u_long* argp);

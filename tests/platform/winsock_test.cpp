@@ -100,6 +100,42 @@ TEST_F(LoopbackPair, DatagramOfExactlyTheBufferSizeFits) {
     EXPECT_EQ(recvfrom(receiver, buffer, 16, 0, nullptr, nullptr), 16);
 }
 
+TEST_F(LoopbackPair, NonBlockingModeReportsAnEmptyQueueAtOnceUntilTurnedOff) {
+    u_long on = 1;
+    ASSERT_EQ(ioctlsocket(receiver, FIONBIO, &on), 0);
+    char buffer[16] = {};
+    EXPECT_EQ(recvfrom(receiver, buffer, 16, 0, nullptr, nullptr), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAEWOULDBLOCK);
+
+    // Queued datagrams come in order; an oversized one is still its own error.
+    Send("one");
+    Send(std::string(20, 'x'));
+    Send("three");
+    EXPECT_EQ(recvfrom(receiver, buffer, 16, 0, nullptr, nullptr), 3);
+    EXPECT_EQ(recvfrom(receiver, buffer, 16, 0, nullptr, nullptr), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAEMSGSIZE);
+    std::memset(buffer, 0, sizeof(buffer));
+    EXPECT_EQ(recvfrom(receiver, buffer, 16, 0, nullptr, nullptr), 5);
+    EXPECT_STREQ(buffer, "three");
+    EXPECT_EQ(recvfrom(receiver, buffer, 16, 0, nullptr, nullptr), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAEWOULDBLOCK);
+
+    // Blocking again: the receive waits for the datagram instead of failing.
+    u_long off = 0;
+    ASSERT_EQ(ioctlsocket(receiver, FIONBIO, &off), 0);
+    Send("four");
+    EXPECT_EQ(recvfrom(receiver, buffer, 16, 0, nullptr, nullptr), 4);
+}
+
+TEST(IoctlsocketTest, InvalidSocketIsReportedAsNoSocket) {
+    WSADATA data{};
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
+    u_long on = 1;
+    EXPECT_EQ(ioctlsocket(INVALID_SOCKET, FIONBIO, &on), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAENOTSOCK);
+    WSACleanup();
+}
+
 TEST(RecvfromTest, InvalidSocketIsReportedAsNoSocket) {
     WSADATA data{};
     ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
