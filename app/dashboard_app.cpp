@@ -74,19 +74,33 @@ void DashboardApp::Start() {
 }
 
 void DashboardApp::Turn() {
-    const int fieldsSet = source.ReceiveInto(sample);
-    // Arm only from a datagram that carried the internal fuel: a failed
-    // receive or a stray datagram would otherwise set the threshold from a
-    // stale (at start-up: zero) quantity and silently disable the warning.
-    if (lowFuelArmed && fieldsSet > TkiFieldIndex()) {
-        lowFuelThreshold = vareko::LowFuelThreshold(sample.tki);
-        lowFuelArmed = false;
+    TakeDatagram(source.ReceiveInto(sample));
+    // Everything that arrived meanwhile goes into the record in arrival
+    // order before the one render, so the panel never lags the sender by a
+    // queue. The bound keeps a sender faster than the parser from starving
+    // the display.
+    for (int i = 0; i < kMaxQueuedDatagramsPerTurn; ++i) {
+        const int fieldsSet = source.ReceiveQueuedInto(sample);
+        if (fieldsSet == TelemetrySource::kNothingQueued) break;
+        TakeDatagram(fieldsSet);
     }
     if (flightPageActive) WriteFlightPage();
     if (enginePageActive) WriteEnginePage();
     HandleButtons();
     display.Update();
     Sleep(1);
+}
+
+void DashboardApp::TakeDatagram(int fieldsSet) {
+    // Arm only from a datagram that carried the internal fuel: a failed
+    // receive or a stray datagram would otherwise set the threshold from a
+    // stale (at start-up: zero) quantity and silently disable the warning.
+    // Checked after each datagram, so a burst arms from the same one that
+    // turns taken one datagram at a time would.
+    if (lowFuelArmed && fieldsSet > TkiFieldIndex()) {
+        lowFuelThreshold = vareko::LowFuelThreshold(sample.tki);
+        lowFuelArmed = false;
+    }
 }
 
 void DashboardApp::Run() {

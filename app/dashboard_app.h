@@ -1,6 +1,7 @@
 // The dashboard: builds the flight and engine pages on the display, then turns
-// one loop per received datagram that writes the converted figures, raises
-// the low-fuel warning and acts on the soft buttons. Depends on the display
+// one loop per received datagram, together with every datagram queued behind
+// it, that writes the converted figures, raises the low-fuel warning and acts
+// on the soft buttons. Depends on the display
 // (through DashboardDisplay) and on a TelemetrySource only.
 #pragma once
 
@@ -15,12 +16,16 @@ namespace vareko {
 
 class DashboardApp {
 public:
+    // At most this many queued datagrams join a turn's first one.
+    static constexpr int kMaxQueuedDatagramsPerTurn = 1024;
+
     DashboardApp(DashboardDisplay& display, TelemetrySource& source);
 
     // Builds both pages, opens the telemetry source, shows page 0.
     void Start();
-    // One turn of the main loop: receive, write the figures, act on the
-    // buttons, update the display, yield for a millisecond.
+    // One turn of the main loop: receive (blocking), take the datagrams
+    // queued behind it, write the figures, act on the buttons, update the
+    // display, yield for a millisecond.
     void Turn();
     // Start, then turn forever.
     [[noreturn]] void Run();
@@ -38,6 +43,8 @@ public:
 private:
     template <std::size_t N>
     void CreatePage(const std::array<PageObjectRow, N>& rows, std::array<DashboardDisplay::Handle, N>& handles);
+    // Arms the low-fuel threshold from a datagram that set fieldsSet fields.
+    void TakeDatagram(int fieldsSet);
     void WriteFlightPage();
     void WriteEnginePage();
     void WriteWord(const char* word, std::size_t fieldBytes, std::size_t maxCharacters, DashboardDisplay::Handle object);

@@ -1,5 +1,6 @@
 // The program's one UDP socket: waits for each telemetry datagram and parses
-// it into the flight-data record. Written against the Win32 surface
+// it into the flight-data record, and takes the datagrams that are already
+// queued behind it without waiting. Written against the Win32 surface
 // (Winsock 2.2) so the same code builds on both platforms.
 #pragma once
 
@@ -35,11 +36,22 @@ public:
     // including a datagram longer than 1515 bytes, leaves sample unchanged
     // and returns -1.
     int ReceiveInto(TelemetrySample& sample) override;
+    // The next datagram already queued, without waiting (the socket is
+    // switched to non-blocking mode for it and back before the next
+    // ReceiveInto): the fields it set, -1 for one longer than 1515 bytes
+    // (discarded), kNothingQueued when the queue is empty or the socket
+    // fails.
+    int ReceiveQueuedInto(TelemetrySample& sample) override;
 
 private:
+    // Parses the datagram recvfrom left in the buffer; received is its result.
+    int ParseReceived(int received, TelemetrySample& sample);
+    // Switches the socket's mode if it is not in it; false when that failed.
+    bool SetNonBlocking(bool on);
     void Close();
 
     SOCKET receiveSocket = INVALID_SOCKET;
+    bool nonBlocking = false;
     char receiveBuffer[kReceiveBufferBytes] = {};
     SOCKADDR_IN senderAddress = {};
     int senderAddressLength = 0;

@@ -1,5 +1,5 @@
 // Where the dashboard's datagrams come from: in the program the UDP receiver
-// (SocketTelemetrySource), in tests a scripted fake.
+// (TelemetryReceiver), in tests a scripted fake.
 #pragma once
 
 #include "app/telemetry_sample.h"
@@ -8,12 +8,21 @@ namespace vareko {
 
 class TelemetrySource {
 public:
+    // What ReceiveQueuedInto returns when no datagram is waiting.
+    static constexpr int kNothingQueued = -2;
+
     virtual ~TelemetrySource() = default;
     virtual void Open() = 0;
     // Blocks until a datagram has arrived and parses it into `sample`.
     // Returns the number of fields the datagram set (0 to 41), or -1 when
     // the receive failed.
     virtual int ReceiveInto(TelemetrySample& sample) = 0;
+    // Takes the next datagram that has already arrived, without waiting, and
+    // parses it into `sample`: the number of fields it set, -1 for a datagram
+    // that could not be received whole (it is gone), or kNothingQueued when
+    // nothing is waiting or the source cannot receive. A source that never
+    // holds more than one datagram keeps this default.
+    virtual int ReceiveQueuedInto(TelemetrySample&) { return kNothingQueued; }
 };
 
 }  // namespace vareko

@@ -4,7 +4,9 @@
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/telemetry_parser.h"
@@ -143,10 +145,42 @@ TEST_F(TelemetryReceiverTest, OversizedBadDatagramsChangeNothing) {
     }
 }
 
+TEST_F(TelemetryReceiverTest, QueuedDatagramsAreTakenInOrderWithoutWaiting) {
+    TelemetrySample sample = PreviousSample();
+    EXPECT_EQ(receiver.ReceiveQueuedInto(sample), TelemetrySource::kNothingQueued);
+
+    const std::string first = DatagramText(WellFormedFields());
+    std::vector<std::string> cut = WellFormedFields();
+    cut.resize(3);
+    cut[1] = "99";
+    const std::string second = DatagramText(cut);
+    Send(first);
+    Send(std::string(2000, 'x'));  // too long: an error, and the queue goes on
+    Send(second);
+    EXPECT_EQ(receiver.ReceiveQueuedInto(sample), 41);
+    EXPECT_EQ(receiver.ReceiveQueuedInto(sample), -1);
+    EXPECT_EQ(receiver.ReceiveQueuedInto(sample), 3);
+    EXPECT_EQ(receiver.ReceiveQueuedInto(sample), TelemetrySource::kNothingQueued);
+    TelemetrySample expected = PreviousSample();
+    ParseTelemetry(first.c_str(), expected);
+    ParseTelemetry(second.c_str(), expected);
+    EXPECT_EQ(DescribeDifferences(sample, expected), "");
+
+    // The blocking receive blocks again afterwards: it waits for the datagram
+    // sent from another thread instead of failing on the empty queue.
+    std::thread late([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        Send(first);
+    });
+    EXPECT_EQ(receiver.ReceiveInto(sample), 41);
+    late.join();
+}
+
 TEST(TelemetryReceiverWithoutSocketTest, ReceiveFailsAtOnceAndChangesNothing) {
     TelemetryReceiver receiver;
     TelemetrySample sample = PreviousSample();
     EXPECT_EQ(receiver.ReceiveInto(sample), -1);
+    EXPECT_EQ(receiver.ReceiveQueuedInto(sample), TelemetrySource::kNothingQueued);
     EXPECT_EQ(DescribeDifferences(sample, PreviousSample()), "");
 }
 
