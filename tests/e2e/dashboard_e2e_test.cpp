@@ -6,8 +6,10 @@
 #include <cstring>
 #include <random>
 
+#include "app/telemetry_receiver.h"
 #include "tests/e2e/e2e_harness.h"
 #include "tests/e2e/expected_page.h"
+#include "tools/harness/shadow_dashboard.h"
 #include "tools/send/datagram_format.h"
 
 namespace vareko::e2e {
@@ -251,6 +253,59 @@ TEST_F(DashboardEndToEnd, BadDatagramsNeverCrashItNorTouchFieldsTheyDoNotReach) 
     f.mod = L"TO;:";
     EXPECT_TRUE(Shows(kFlightPageRows, FlightTexts(f)));
     EXPECT_TRUE(rig.ProgramRunning()) << rig.Logs();
+}
+
+// Datagrams that queue up while the program cannot turn are taken together:
+// the panel then shows what the same datagrams taken one per turn leave in
+// the record, computed here by the dashboard's own code.
+TEST_F(DashboardEndToEnd, ABurstLeavesTheRecordThatOneDatagramPerTurnLeaves) {
+    const TelemetrySample base = BaseSample();
+    pump.Set(base);
+    ASSERT_TRUE(Shows(kFlightPageRows, FlightTexts({})));
+    pump.Pause();
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));  // the last pumped datagram is taken
+
+    TelemetrySample faster = base;
+    faster.ias = 150.0f;
+    faster.hdg = 1.0f;
+    faster.tki = 900.0f;
+    std::strcpy(faster.mod, "TO");
+    TelemetrySample climbing = base;
+    climbing.vvi = 12.0f;
+    climbing.agl = 1500.0f;
+    climbing.tke = 444.0f;
+    std::strcpy(climbing.sub, "CLIMB");
+    const std::string climbingText = send::FormatDatagram(climbing);
+    const std::vector<std::string> burst = {
+        send::FormatDatagram(faster),
+        climbingText.substr(0, climbingText.find("tas=")),  // cut short: up to ias
+        "src=export.lua;asl=1;agl=2345",
+        "not telemetry",
+        send::FormatDatagram(climbing) + std::string(2000, ' '),  // too long: dropped whole
+        climbingText.substr(0, climbingText.find("mod=")) + "mod=NAV;sub=XX ;acs=YY \n",  // glued word
+    };
+
+    soak::ShadowDashboard shadow;
+    shadow.Start();
+    shadow.Turn(send::FormatDatagram(base));
+    // The shadow parses whatever it is handed; the receiver refuses a
+    // datagram too long for its buffer, so the shadow never sees that one.
+    for (const std::string& d : burst) {
+        if (d.size() < TelemetryReceiver::kReceiveBufferBytes) shadow.Turn(d);
+    }
+    const Panel expected = ToPanel(shadow.Pixels());
+
+    ASSERT_TRUE(rig.PauseProgram(true));
+    for (const std::string& d : burst) ASSERT_TRUE(pump.SendOnce(d));
+    ASSERT_TRUE(rig.PauseProgram(false));
+    Panel last;
+    const bool shown = Eventually([&] {
+        auto actual = panel.Snapshot();
+        if (actual) last = *actual;
+        return actual == expected;
+    });
+    EXPECT_TRUE(shown) << DescribeDifference(last, expected) << rig.Logs();
+    EXPECT_TRUE(rig.ProgramRunning());
 }
 
 }  // namespace

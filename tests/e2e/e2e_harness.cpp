@@ -147,6 +147,10 @@ void DashboardRig::KillService() { service.Stop(SIGKILL); }
 
 bool DashboardRig::StartProgram() { return program.Start({VAREKO_E2E_PROGRAM}, folder / "program.log"); }
 
+bool DashboardRig::PauseProgram(bool paused) {
+    return program.Pid() > 0 && kill(program.Pid(), paused ? SIGSTOP : SIGCONT) == 0;
+}
+
 std::string DashboardRig::Logs() const {
     std::string text;
     for (const char* name : {"service.log", "program.log"}) {

@@ -72,6 +72,8 @@ public:
     void KillService();
     bool StartProgram();
     bool ProgramRunning() { return program.Running(); }
+    // Stops the program where it is (SIGSTOP) or lets it go on (SIGCONT).
+    bool PauseProgram(bool paused);
     const std::filesystem::path& Folder() const { return folder; }
     std::string Logs() const;
 

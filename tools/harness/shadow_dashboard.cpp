@@ -46,6 +46,8 @@ std::uint64_t ShadowDashboard::Start() {
     return parts->ShownHash();
 }
 
+const std::uint8_t* ShadowDashboard::Pixels() const { return parts->display.Frame()->pixels; }
+
 std::uint64_t ShadowDashboard::Turn(std::string_view datagram) {
     parts->source.text.assign(datagram);
     parts->app.Turn();

@@ -27,6 +27,8 @@ public:
     // One turn of the dashboard on `datagram`; returns the hash of the page
     // shown after it.
     std::uint64_t Turn(std::string_view datagram);
+    // The 6,880 pixels of the page shown after the last Start or Turn.
+    const std::uint8_t* Pixels() const;
 
 private:
     struct Parts;
