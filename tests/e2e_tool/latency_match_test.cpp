@@ -17,6 +17,7 @@ struct MatchCase {
     std::size_t changing;
     std::size_t unmatched;
     std::size_t unexplained = 0;
+    std::size_t superseded = 0;
 };
 
 TEST(LatencyMatchTest, PairsEachChangingDatagramWithItsFirstLaterFrame) {
@@ -56,13 +57,31 @@ TEST(LatencyMatchTest, PairsEachChangingDatagramWithItsFirstLaterFrame) {
          {20},
          1,
          0},
-        {"a lost datagram is counted, later ones still match",
+        {"a datagram replaced before it was shown ends at the newer one's frame",
          0,
          {{100, 1}, {200, 2}, {300, 3}},
          {{150, 1}, {330, 3}},
-         {50, 30},
+         {50, 130, 30},
          3,
+         0,
+         0,
          1},
+        {"a burst taken in one turn: one frame answers all of it",
+         0,
+         {{0, 1}, {1, 2}, {2, 3}},
+         {{1500, 3}},
+         {1500, 1499, 1498},
+         3,
+         0,
+         0,
+         2},
+        {"datagrams after the last frame stay unmatched",
+         0,
+         {{100, 1}, {200, 2}, {300, 3}},
+         {{150, 1}},
+         {50},
+         3,
+         2},
         {"a frame answers one datagram only, even when a picture comes back",
          0,
          {{100, 1}, {110, 2}, {120, 1}},
@@ -95,6 +114,7 @@ TEST(LatencyMatchTest, PairsEachChangingDatagramWithItsFirstLaterFrame) {
         EXPECT_EQ(r.changing, c.changing);
         EXPECT_EQ(r.unmatched, c.unmatched);
         EXPECT_EQ(r.unexplainedFrames, c.unexplained);
+        EXPECT_EQ(r.superseded, c.superseded);
         EXPECT_EQ(r.latenciesUs.size() + r.unmatched, r.changing);
     }
 }

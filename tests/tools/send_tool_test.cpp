@@ -75,6 +75,7 @@ TEST(SendOptions, RejectsBadCommandsWithAMessage) {
     const std::vector<std::vector<const char*>> bad = {
         {"--port", "0"},          {"--port", "65536"},     {"--port", "60x"},
         {"--rate", "0"},          {"--rate", "-3"},        {"--rate", "nan"},
+        {"--rate", "10001"},
         {"--speed", "0"},         {"--count", "-1"},       {"--duration", "abc"},
         {"--port"},               {"--bogus", "1"},        {"record"},
         {"record", "--port", "1"}, {"record", "f", "--host", "x"}, {"record", "f", "--rate", "5"},

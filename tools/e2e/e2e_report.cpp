@@ -25,6 +25,8 @@ const Figure kFigures[] = {
      [](const RateFigures& f) { return static_cast<double>(f.changing); }, 0},
     {"matched to a frame", "matched",
      [](const RateFigures& f) { return static_cast<double>(f.matched); }, 0},
+    {"of them superseded in a burst", "superseded",
+     [](const RateFigures& f) { return static_cast<double>(f.superseded); }, 0},
     {"unmatched (never shown)", "unmatched",
      [](const RateFigures& f) { return static_cast<double>(f.unmatched); }, 0},
     {"latency p50 (ms)", "latency_p50_ms", [](const RateFigures& f) { return f.latencyP50Ms; }, 3},

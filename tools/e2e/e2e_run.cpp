@@ -256,6 +256,7 @@ class RateRun {
         figures.changing = match.changing;
         figures.matched = match.latenciesUs.size();
         figures.unmatched = match.unmatched;
+        figures.superseded = match.superseded;
         figures.foreignFrames = match.unexplainedFrames;
         figures.latencyP50Ms = Ms(Percentile(match.latenciesUs, 50));
         figures.latencyP99Ms = Ms(Percentile(match.latenciesUs, 99));

@@ -27,6 +27,7 @@ struct RateFigures {
     std::size_t changing = 0;   // datagrams whose picture differs from the one before
     std::size_t matched = 0;
     std::size_t unmatched = 0;  // changing datagrams that no frame showed
+    std::size_t superseded = 0; // of the matched: shown only in a newer datagram's frame
     double latencyP50Ms = 0;
     double latencyP99Ms = 0;
     double latencyMaxMs = 0;

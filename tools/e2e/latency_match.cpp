@@ -24,6 +24,9 @@ MatchResult MatchFrames(std::uint64_t initialHash, std::span<const Stamped> data
 
     std::size_t cursor = 0;
     std::uint64_t previous = initialHash;
+    // Changing datagrams since the last match, by position in latenciesUs,
+    // which holds their send time until the frame that answers them is known.
+    std::vector<std::size_t> waiting;
     for (const Stamped& d : datagrams) {
         if (d.pictureHash == previous)
             continue;
@@ -34,19 +37,24 @@ MatchResult MatchFrames(std::uint64_t initialHash, std::span<const Stamped> data
                                  [&](const Stamped& f) { return f.atUs < d.atUs; });
         const auto from = static_cast<std::size_t>(sentOrLater - frames.begin());
         const auto found = positions.find(d.pictureHash);
-        if (found == positions.end()) {
-            ++result.unmatched;
+        const auto hit = found == positions.end()
+                             ? std::vector<std::size_t>::const_iterator{}
+                             : std::lower_bound(found->second.cbegin(), found->second.cend(), from);
+        if (found == positions.end() || hit == found->second.cend()) {
+            waiting.push_back(result.latenciesUs.size());
+            result.latenciesUs.push_back(d.atUs);
             continue;
         }
-        const std::vector<std::size_t>& at = found->second;
-        const auto hit = std::lower_bound(at.begin(), at.end(), from);
-        if (hit == at.end()) {
-            ++result.unmatched;
-            continue;
-        }
-        result.latenciesUs.push_back(frames[*hit].atUs - d.atUs);
+        const std::uint64_t shownAt = frames[*hit].atUs;
+        for (const std::size_t w : waiting) result.latenciesUs[w] = shownAt - result.latenciesUs[w];
+        result.superseded += waiting.size();
+        waiting.clear();
+        result.latenciesUs.push_back(shownAt - d.atUs);
         cursor = *hit + 1;
     }
+    // Nothing newer was shown after these: they were never answered.
+    result.unmatched = waiting.size();
+    result.latenciesUs.resize(result.latenciesUs.size() - waiting.size());
     return result;
 }
 

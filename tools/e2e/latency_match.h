@@ -3,7 +3,10 @@
 // first later frame at the service that shows that picture. Frames are taken
 // in arrival order by a cursor that only moves forward, so one frame never
 // answers two datagrams and a picture that comes back later cannot match an
-// earlier datagram. Pure arithmetic over time-stamped hashes, no I/O.
+// earlier datagram. A datagram whose own picture was never shown because a
+// newer one replaced it in the same turn is answered by the frame that shows
+// the newer one: its latency ends there. Pure arithmetic over time-stamped
+// hashes, no I/O.
 #pragma once
 
 #include <cstddef>
@@ -23,7 +26,8 @@ struct Stamped {
 struct MatchResult {
     std::vector<std::uint64_t> latenciesUs;  // one per matched datagram, in datagram order
     std::size_t changing = 0;                // datagrams whose picture differs from the one before
-    std::size_t unmatched = 0;               // of those, the ones that no later frame showed
+    std::size_t unmatched = 0;               // of those, the ones that no later frame answered
+    std::size_t superseded = 0;              // matched ones answered by a newer datagram's frame
     // Frames whose picture is neither the initial one nor any datagram's:
     // another process sent to the program's port during the run.
     std::size_t unexplainedFrames = 0;

@@ -47,8 +47,8 @@ const Flag kFlags[] = {
          return true;
      }, "a port from 1 to 65535"},
     {"--rate", kFlightMode,
-     [](std::string_view v, Options& o) { return ParseDouble(v, o.rateHz) && o.rateHz > 0 && o.rateHz <= 1000; },
-     "datagrams per second, above 0 and at most 1000"},
+     [](std::string_view v, Options& o) { return ParseDouble(v, o.rateHz) && o.rateHz > 0 && o.rateHz <= 10000; },
+     "datagrams per second, above 0 and at most 10000"},
     {"--speed", kFlightMode | kReplayMode,
      [](std::string_view v, Options& o) { return ParseDouble(v, o.speed) && o.speed > 0; }, "a factor above 0"},
     {"--start", kFlightMode,
