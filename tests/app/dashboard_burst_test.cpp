@@ -1,7 +1,7 @@
 // A turn that finds datagrams queued behind its first one: they go into the
 // record in arrival order before the one update, and the record, the armed
-// threshold and the page texts end as turns taken one datagram at a time
-// leave them.
+// threshold and the page texts (but frozen fuel figures) end as turns taken
+// one datagram at a time leave them.
 #include <gtest/gtest.h>
 
 #include <deque>
@@ -75,9 +75,13 @@ std::string CutAfter(std::size_t count, int scale) {
     return DatagramText(fields);
 }
 
-std::vector<std::wstring> Texts(FakeDashboardDisplay& display) {
+// Every object's text but the two fuel figures: while the warning shows they
+// keep what the last turn before it wrote, and a burst has fewer turns.
+std::vector<std::wstring> TextsBesideTheFuel(FakeDashboardDisplay& display) {
     std::vector<std::wstring> texts;
-    for (std::size_t i = 0; i < display.objects.size(); ++i) texts.push_back(display.Text(i));
+    for (std::size_t i = 0; i < display.objects.size(); ++i) {
+        if (i != kInternalFuel && i != kExternalFuel) texts.push_back(display.Text(i));
+    }
     return texts;
 }
 
@@ -111,7 +115,7 @@ TEST(DashboardBurstTest, ABurstLeavesWhatTurnsOneDatagramAtATimeLeave) {
         EXPECT_EQ(DescribeDifferences(burst.app.Sample(), single.app.Sample()), "");
         EXPECT_EQ(burst.app.LowFuelArmed(), single.app.LowFuelArmed());
         EXPECT_EQ(burst.app.LowFuelThreshold(), single.app.LowFuelThreshold());
-        EXPECT_EQ(Texts(burst.display), Texts(single.display));
+        EXPECT_EQ(TextsBesideTheFuel(burst.display), TextsBesideTheFuel(single.display));
     }
 }
 
