@@ -37,8 +37,6 @@ const Figure kFigures[] = {
     {"loop turns (frames after start-up)", nullptr,
      [](const RateFigures& f) { return static_cast<double>(f.turns); }, 0},
     {"loop turns per second", "turns_per_s", [](const RateFigures& f) { return f.turnsPerS; }, 1},
-    {"peak backlog (datagrams)", nullptr,
-     [](const RateFigures& f) { return static_cast<double>(f.peakBacklog); }, 0},
     {"peak socket queue (bytes)", nullptr,
      [](const RateFigures& f) { return static_cast<double>(f.peakQueueBytes); }, 0},
     {"dropped by the kernel", "socket_drops",

@@ -173,7 +173,6 @@ class RateRun {
         char duration[32];
         std::snprintf(rate, sizeof rate, "%g", figures.rateHz);
         std::snprintf(duration, sizeof duration, "%g", settings.durationS);
-        const std::size_t framesBefore = frames.Count();
         if (!sender.Start({settings.sender, "--port", std::to_string(relay.ListenPort()), "--rate",
                            rate, "--duration", duration, "--pattern", "counter"},
                           folder / "sender.log")) {
@@ -195,7 +194,7 @@ class RateRun {
                 return Fail("vareko died: " + program.Ending());
             if (std::chrono::steady_clock::now() > deadline)
                 return Fail("vareko-send did not stop in time");
-            SampleQueue(framesBefore);
+            SampleQueue();
             std::this_thread::sleep_for(milliseconds(kSampleEveryMs));
         }
         const std::optional<double> cpuEnd = soak::ReadCpuSeconds(program.Pid());
@@ -212,7 +211,7 @@ class RateRun {
         auto lastChange = std::chrono::steady_clock::now();
         Eventually(
             [&] {
-                SampleQueue(framesBefore);
+                SampleQueue();
                 if (frames.Count() != seen) {
                     seen = frames.Count();
                     lastChange = std::chrono::steady_clock::now();
@@ -230,15 +229,12 @@ class RateRun {
         return true;
     }
 
-    // The program's socket queue and how many datagrams wait in it.
-    void SampleQueue(std::size_t framesBefore) {
+    // The program's socket queue. (A turn takes every datagram queued, so
+    // frames no longer count datagrams: the queue's bytes are the backlog.)
+    void SampleQueue() {
         const auto state = harness::ReadUdpSocket(kTelemetryPort);
-        if (!state)
-            return;
-        figures.peakQueueBytes = std::max(figures.peakQueueBytes, state->receiveQueueBytes);
-        const auto turned = static_cast<long long>(frames.Count() - framesBefore);
-        const auto forwarded = static_cast<long long>(relay.Forwarded());
-        figures.peakBacklog = std::max(figures.peakBacklog, forwarded - turned - state->drops);
+        if (state)
+            figures.peakQueueBytes = std::max(figures.peakQueueBytes, state->receiveQueueBytes);
     }
 
     void Evaluate() {

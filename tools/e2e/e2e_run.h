@@ -39,7 +39,6 @@ struct RateFigures {
     std::size_t turns = 0;           // frames at the service from the first datagram on
     double turnsPerS = 0;            // frames at the service per second of the window
     long long peakQueueBytes = 0;    // the program's socket receive queue, sampled
-    long long peakBacklog = 0;       // datagrams forwarded but neither turned nor dropped
     long long drops = 0;             // datagrams the kernel dropped at the program's socket
     std::string logFolder;           // kept when the run failed
 };
