@@ -8,6 +8,7 @@
 
 #include "platform/image/png_file.h"
 #include "tests/service/service_harness.h"
+#include "tools/display-service/viewer_access.h"
 
 namespace vareko::displayservice::testing {
 namespace {
@@ -16,6 +17,45 @@ int RunTool(const std::string& arguments) {
     const std::string command = std::string(VAREKO_DISPLAY_TOOL_PATH) + " " + arguments + " >/dev/null 2>&1";
     const int status = std::system(command.c_str());
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The command's standard output, and its exit status through `status`.
+std::string ToolOutput(const std::string& arguments, int& status) {
+    const std::string command = std::string(VAREKO_DISPLAY_TOOL_PATH) + " " + arguments + " 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    std::string out;
+    char buffer[256];
+    while (pipe != nullptr && std::fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
+    const int raw = pipe != nullptr ? pclose(pipe) : -1;
+    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return out;
+}
+
+TEST(CliUrl, PrintsTheOwnersAddressWhileTheViewerRunsAndANewOneAfterARestart) {
+    TempSocketDir dir;
+    ServiceRunner service{dir.SocketPath(), 0};
+    ASSERT_EQ(service.Start(), "");
+    const std::string urlFile = OwnerUrlPath(TokenPathForSocket(dir.SocketPath()));
+    struct stat info {};
+    ASSERT_EQ(stat(urlFile.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+    int status = -1;
+    const std::string first = ToolOutput("url", status);
+    EXPECT_EQ(status, 0);
+    const std::string prefix = "http://127.0.0.1:" + std::to_string(service.HttpPort()) + "/?key=";
+    ASSERT_TRUE(first.starts_with(prefix)) << first;
+    EXPECT_EQ(first.size(), prefix.size() + 64 + 1) << "64 hex digits and a newline: " << first;
+
+    service.Stop();
+    EXPECT_NE(stat(urlFile.c_str(), &info), 0) << "the address goes with the service";
+    EXPECT_EQ(ToolOutput("url", status), "");
+    EXPECT_EQ(status, 1);
+
+    ASSERT_EQ(service.Start(), "");
+    const std::string second = ToolOutput("url", status);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(second.starts_with("http://127.0.0.1:")) << second;
+    EXPECT_NE(second.substr(second.find("key=")), first.substr(first.find("key="))) << "a fresh secret";
 }
 
 class CliTest : public ::testing::Test {
