@@ -116,6 +116,17 @@ TEST(FontFace, AbsurdHeightsAreCappedAtTheLargestRenderedSize) {
     }
 }
 
+// A FreeType face looks characters up by code point: a surrogate pair is one
+// character (its glyph, or the face's missing glyph), not two missing ones.
+TEST(FontFace, FreeTypeMeasuresASurrogatePairAsOneCharacter) {
+    const auto face = ResolveFace(Font(L"DejaVu Sans", -16));
+    ASSERT_NE(face, nullptr);
+    const GlyphImage pair = face->Glyph(U'\U0001F600');
+    ASSERT_GT(pair.advance, 0);
+    EXPECT_EQ(face->RunWidth(L"\xD83D\xDE00"), pair.advance);
+    EXPECT_EQ(face->RunWidth(L"\xDE00\xD83D"), face->Glyph(0xDE00).advance + face->Glyph(0xD83D).advance);
+}
+
 TEST(FontFace, BoldIsWiderThanRegular) {
     const auto regular = ResolveFace(Font(L"DejaVu Sans", -16));
     const auto bold = ResolveFace(Font(L"DejaVu Sans", -16, FW_BOLD));
