@@ -2,12 +2,16 @@
 // the classic locale. The extent of the input item is found first, exactly as
 // the conversion collects it; the collected text is then converted with
 // std::from_chars, which is locale-independent and rounds directly to float.
+// Short plain decimals, nearly every telemetry number, take the exact
+// one-division path of exact_decimal.cpp first.
 #include "app/float_scan.h"
 
 #include <charconv>
 #include <limits>
 #include <string_view>
 #include <system_error>
+
+#include "app/exact_decimal.h"
 
 namespace vareko {
 namespace {
@@ -166,7 +170,7 @@ bool ScanFloat(const char*& cursor, float& value) {
             return false;
         }
         magnitude = std::numeric_limits<float>::infinity();
-    } else if (!ScanNumeral(p, magnitude)) {
+    } else if (!ScanExactDecimal(p, magnitude) && !ScanNumeral(p, magnitude)) {
         return false;
     }
     value = negative ? -magnitude : magnitude;

@@ -2,6 +2,7 @@
 # Built from its own sources: the parser needs nothing from the other layers.
 vareko_fuzz_target(telemetry_parser)
 target_sources(fuzz_telemetry_parser PRIVATE
+  ${PROJECT_SOURCE_DIR}/app/exact_decimal.cpp
   ${PROJECT_SOURCE_DIR}/app/float_scan.cpp
   ${PROJECT_SOURCE_DIR}/app/telemetry_parser.cpp
   ${PROJECT_SOURCE_DIR}/tests/app/scanf_reference.cpp

@@ -6,6 +6,11 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <limits>
 #include <random>
 #include <string>
 #include <string_view>
@@ -185,6 +190,54 @@ TEST(TelemetryParserDifferentialTest, MutatedDatagramsMatchScanf) {
         const std::string datagram = generator.Datagram();
         ExpectSameAsScanf(generator.Mutated(datagram));
         ExpectSameAsScanf(generator.Mutated(datagram));
+    }
+}
+
+// Plain decimals are converted by one double division when they are short
+// enough; these spellings sit where that can go wrong: halfway between two
+// floats, and within a few units of the 16th digit of halfway, where the
+// double quotient can land exactly on the midpoint although the decimal is
+// not on it (15 and 16 significant digits: mantissas just below and just
+// above 2^53), and at the limits of the exact mantissa.
+std::vector<std::string> DecimalsNearFloatMidpoints(unsigned seed, int count) {
+    std::mt19937 random(seed);
+    std::uniform_int_distribution<std::uint32_t> bits(0x3F800000u, 0x447A0000u);  // [1, 1000]
+    std::vector<std::string> spellings = {
+        "16777217", "16777219", "8388608.5", "8388609.5", "33554434", "33554438",
+        "8388608.500000001", "8388608.499999999", "9007199254740992", "9007199254740993",
+        "9999999999999999999", "0.9999999999999999999", "4503599627370497.5",
+        "1234567890123456789", "0.0000000000000000001", "1.0000000596046448"};
+    char text[64];
+    for (int i = 0; i < count; ++i) {
+        const float below = std::bit_cast<float>(bits(random));
+        const double midpoint =
+            (static_cast<double>(below) +
+             static_cast<double>(std::nextafter(below, std::numeric_limits<float>::infinity()))) / 2;
+        const int integerDigits = midpoint < 10 ? 1 : midpoint < 100 ? 2 : 3;
+        for (const int significant : {15, 16}) {
+            std::snprintf(text, sizeof text, "%.*f", significant - integerDigits, midpoint);
+            std::string spelling(text);
+            spellings.push_back(spelling);
+            for (const char last : {'0', '1', '9'}) {
+                spelling.back() = last;
+                spellings.push_back(spelling);
+            }
+        }
+    }
+    return spellings;
+}
+
+TEST(TelemetryParserDifferentialTest, PlainDecimalsNearFloatMidpointsMatchScanf) {
+#ifndef __GLIBC__
+    GTEST_SKIP() << "the reference rules are those of the GNU C library's sscanf";
+#endif
+    for (const std::string& spelling : DecimalsNearFloatMidpoints(1852, 4000)) {
+        for (const char* sign : {"", "-"}) {
+            ExpectSameAsScanf(std::string(kTelemetryPrefix) + "asl=" + sign + spelling + ";agl=1");
+        }
+        if (HasFailure()) {
+            break;
+        }
     }
 }
 
