@@ -3,13 +3,17 @@
 // values (colour-table matching, or the DCs' text and background colours
 // across a monochrome boundary), then combined as AND/XOR masks. Clipping
 // happens once per clip rectangle, against the destination clip and the
-// source bitmap; the row loops assume clipped input.
+// source bitmap; the row loops assume clipped input. Rows from a monochrome
+// source go many pixels at a time (mono_blit.cpp): 64 into a monochrome
+// bitmap, except for a copy within one row of one bitmap, which goes pixel by
+// pixel away from the overlap; 8 into an 8-bit bitmap.
 #include <algorithm>
 #include <array>
 #include <cassert>
 #include <cstdint>
 #include <cstring>
 
+#include "platform/gdi/mono_blit.h"
 #include "platform/gdi/painting.h"
 #include "platform/gdi/raster.h"
 
@@ -90,6 +94,13 @@ void BlitArea(const BlitJob& job, const Translate& translate) {
     bool sameBitmap = job.source == job.destination;
     bool upward = sameBitmap && job.delta.y < 0;
     bool leftward = sameBitmap && job.delta.y == 0 && job.delta.x < 0;
+    // A 1-bit source into 8 bits meets only two translated values.
+    [[maybe_unused]] RopMasks forZero{};
+    [[maybe_unused]] RopMasks forOne{};
+    if constexpr (Src::kBits == 1 && Dst::kBits == 8) {
+        forZero = job.rop.For(translate(0));
+        forOne = job.rop.For(translate(1));
+    }
     int height = a.bottom - a.top;
     for (int k = 0; k < height; ++k) {
         int y = upward ? a.bottom - 1 - k : a.top + k;
@@ -101,6 +112,18 @@ void BlitArea(const BlitJob& job, const Translate& translate) {
                 std::memmove(row + a.left * (Dst::kBits / 8),
                              sourceRow + (a.left + job.delta.x) * (Src::kBits / 8),
                              static_cast<std::size_t>(a.right - a.left) * (Dst::kBits / 8));
+                continue;
+            }
+        }
+        if constexpr (Src::kBits == 1 && Dst::kBits == 8) {
+            BlitMonoToIndex8Span(row, sourceRow, job.source->StrideBytes(), a.left, a.right,
+                                 job.delta.x, forZero, forOne);
+            continue;
+        }
+        if constexpr (Src::kBits == 1 && Dst::kBits == 1) {
+            if (!(sameBitmap && job.delta.y == 0)) {
+                BlitMonoSpan(row, sourceRow, job.source->StrideBytes(), a.left, a.right,
+                             job.delta.x, job.rop.For(0), job.rop.For(1));
                 continue;
             }
         }
