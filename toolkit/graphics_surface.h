@@ -40,6 +40,11 @@ public:
     void EndDraw();
 
     HDC GetMemoryDC() const { return memoryDC; }
+    // The pixels: GetHeight() rows of GetWidth() bytes from the top; null
+    // when there is no surface.
+    std::uint8_t* GetPixels() const { return pixels; }
+    int GetWidth() const { return width; }
+    int GetHeight() const { return height; }
     // Refreshes the block from the pixels and returns it; null when none.
     DeviceBitmap* GetDeviceBitmap();
     BITMAPINFO* GetBitmapInfo() { return reinterpret_cast<BITMAPINFO*>(bitmapInfo.get()); }

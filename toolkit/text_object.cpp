@@ -122,7 +122,7 @@ void TextObject::Draw(GraphicsSurface& surface) {
     if (extentsDirty) MeasureExtents(dc);
     if (IsVisible()) {
         RECT rect{0, 0, extent.cx, extent.cy};
-        DrawTextExW(dc, text.data(), textLength, &rect, format, &drawParams);
+        runCache.Draw(surface, font, text.data(), textLength, rect, format, drawParams);
         if (inverted) InvertRect(dc, &rect);
     }
 

@@ -9,6 +9,7 @@
 
 #include "platform/win32.h"
 #include "toolkit/display_object.h"
+#include "toolkit/text_run_cache.h"
 
 namespace vareko {
 
@@ -50,6 +51,7 @@ protected:
     UINT alignment = 0;
     SIZE wrappedExtent{0, 0};
     SIZE textExtent{0, 0};
+    TextRunCache runCache;  // the pixels of the last draw, for an unchanged redraw
 };
 
 // Shared by the text classes: the attributes of `font` (all zero when there
