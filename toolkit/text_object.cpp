@@ -103,7 +103,17 @@ void TextObject::MeasureExtents(HDC dc) {
     extentsDirty = FALSE;
 }
 
+TextRunLook TextObject::RunLook() const {
+    return TextRunLook{font,      std::wstring_view(text), format, drawParams, textColor,
+                       GetBackgroundMode(), size, extent,  IsVisible(), inverted};
+}
+
 void TextObject::Draw(GraphicsSurface& surface) {
+    // Measuring has effects beyond the pixels, so a draw that measures is
+    // never replayed.
+    const bool measures = extentsDirty && textLength > 0;
+    if (!measures && runCache.Replay(surface, RunLook(), drawParams)) return;
+    const TextRunCache::Recording recording(runCache, surface, RunLook(), drawParams);
     HDC dc = surface.GetMemoryDC();
     if (GetBackgroundMode() == OPAQUE) {
         const auto black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
@@ -122,7 +132,7 @@ void TextObject::Draw(GraphicsSurface& surface) {
     if (extentsDirty) MeasureExtents(dc);
     if (IsVisible()) {
         RECT rect{0, 0, extent.cx, extent.cy};
-        runCache.Draw(surface, font, text.data(), textLength, rect, format, drawParams);
+        DrawTextExW(dc, text.data(), textLength, &rect, format, &drawParams);
         if (inverted) InvertRect(dc, &rect);
     }
 

@@ -40,6 +40,8 @@ public:
 protected:
     // Takes the measures of the text into wrappedExtent and textExtent.
     void MeasureExtents(HDC dc);
+    // What a draw depends on, for the cache of drawn pixels.
+    TextRunLook RunLook() const;
 
     std::wstring text;
     HFONT font = nullptr;

@@ -1,5 +1,5 @@
-// TextRunCache: describing a DrawTextExW call, comparing it with the kept one
-// and copying clip-box pixels between the surface and the cache. The surface
+// TextRunCache: describing a text object's draw, comparing it with the kept
+// one and copying clip-box pixels between the surface and the cache. The surface
 // is 8-bit with unpadded rows, so a box is a run of row slices.
 #include "toolkit/text_run_cache.h"
 
@@ -74,65 +74,67 @@ bool SameRect(const RECT& a, const RECT& b) {
 
 void SetTextRunCaching(bool on) { cachingOn.store(on, std::memory_order_relaxed); }
 
-bool TextRunCache::SameCall(const Call& a, const Call& b) {
-    return std::memcmp(&a.font, &b.font, sizeof a.font) == 0 && SameRect(a.rect, b.rect) &&
-           a.format == b.format && a.tabLength == b.tabLength && a.leftMargin == b.leftMargin &&
-           a.rightMargin == b.rightMargin && a.textColour == b.textColour &&
-           a.backgroundColour == b.backgroundColour && a.backgroundMode == b.backgroundMode &&
-           a.viewportOrigin.x == b.viewportOrigin.x && a.viewportOrigin.y == b.viewportOrigin.y &&
-           SameRect(a.clip, b.clip) && a.pixels == b.pixels && a.surfaceWidth == b.surfaceWidth;
-}
-
-bool TextRunCache::Matches(const Call& call, const wchar_t* text, int length,
-                           const GraphicsSurface& surface) const {
-    return kept && SameCall(call, keptCall) &&
-           std::wstring_view(keptText) == std::wstring_view(text, static_cast<std::size_t>(length)) &&
-           SamePixels(surface, call.clip, before);
-}
-
-void TextRunCache::Keep(const Call& call, const wchar_t* text, int length, UINT lengthDrawn) {
-    keptCall = call;
-    keptText.assign(text, static_cast<std::size_t>(length));
-    keptLengthDrawn = lengthDrawn;
-    kept = true;
-}
-
-void TextRunCache::Draw(GraphicsSurface& surface, HFONT font, wchar_t* text, int length, RECT rect,
-                        UINT format, DRAWTEXTPARAMS& params) {
+bool TextRunCache::Describe(const GraphicsSurface& surface, const TextRunLook& look, Draw& draw) {
     HDC dc = surface.GetMemoryDC();
-    Call call{};
-    call.rect = rect;
-    call.format = format;
-    call.tabLength = params.iTabLength;
-    call.leftMargin = params.iLeftMargin;
-    call.rightMargin = params.iRightMargin;
-    const bool describable =
-        cachingOn.load(std::memory_order_relaxed) && font != nullptr && length >= 0 &&
-        (format & DT_CALCRECT) == 0 && surface.GetPixels() != nullptr &&
-        GetMapMode(dc) == MM_TEXT && GetViewportOrgEx(dc, &call.viewportOrigin) &&
-        DeviceClip(dc, call.viewportOrigin, surface, call.clip) &&
-        GetObjectW(font, sizeof call.font, &call.font) == static_cast<int>(sizeof call.font);
-    if (!describable) {
-        kept = false;
-        DrawTextExW(dc, text, length, &rect, format, &params);
-        return;
+    draw.look = look;
+    draw.look.text = {};
+    draw.pixels = surface.GetPixels();
+    draw.surfaceWidth = surface.GetWidth();
+    // In MM_TEXT a logical position is the device position less the origin.
+    return cachingOn.load(std::memory_order_relaxed) && look.font != nullptr &&
+           (look.format & DT_CALCRECT) == 0 && draw.pixels != nullptr &&
+           GetMapMode(dc) == MM_TEXT && GetViewportOrgEx(dc, &draw.viewportOrigin) &&
+           DeviceClip(dc, draw.viewportOrigin, surface, draw.clip) &&
+           GetObjectW(look.font, sizeof draw.font, &draw.font) == static_cast<int>(sizeof draw.font) &&
+           (draw.backgroundColour = GetBkColor(dc)) != CLR_INVALID;
+}
+
+bool TextRunCache::SameDraw(const Draw& a, const Draw& b) {
+    const TextRunLook& x = a.look;
+    const TextRunLook& y = b.look;
+    return std::memcmp(&a.font, &b.font, sizeof a.font) == 0 &&
+           x.format == y.format && x.params.iTabLength == y.params.iTabLength &&
+           x.params.iLeftMargin == y.params.iLeftMargin &&
+           x.params.iRightMargin == y.params.iRightMargin && x.textColour == y.textColour &&
+           x.backgroundMode == y.backgroundMode && x.size.cx == y.size.cx &&
+           x.size.cy == y.size.cy && x.extent.cx == y.extent.cx && x.extent.cy == y.extent.cy &&
+           x.visible == y.visible && x.inverted == y.inverted &&
+           a.backgroundColour == b.backgroundColour && a.viewportOrigin.x == b.viewportOrigin.x &&
+           a.viewportOrigin.y == b.viewportOrigin.y && SameRect(a.clip, b.clip) &&
+           a.pixels == b.pixels && a.surfaceWidth == b.surfaceWidth;
+}
+
+bool TextRunCache::Replay(GraphicsSurface& surface, const TextRunLook& look, DRAWTEXTPARAMS& params) {
+    Draw draw{};
+    if (!kept || !Describe(surface, look, draw) || !SameDraw(draw, keptDraw) ||
+        std::wstring_view(keptText) != look.text) {
+        return false;
     }
-    call.textColour = GetTextColor(dc);
-    call.backgroundColour = GetBkColor(dc);
-    call.backgroundMode = GetBkMode(dc);
-    call.pixels = surface.GetPixels();
-    call.surfaceWidth = surface.GetWidth();
     GdiFlush();  // the pixels are read and written directly
-    if (Matches(call, text, length, surface)) {
-        CopyIn(surface, call.clip, after);
-        params.uiLengthDrawn = keptLengthDrawn;
-        return;
+    if (!SamePixels(surface, draw.clip, before)) return false;
+    CopyIn(surface, draw.clip, after);
+    params.uiLengthDrawn = keptLengthDrawn;
+    return true;
+}
+
+TextRunCache::Recording::Recording(TextRunCache& cacheIn, GraphicsSurface& surfaceIn,
+                                   const TextRunLook& look, const DRAWTEXTPARAMS& paramsIn)
+    : cache(cacheIn), surface(surfaceIn), params(paramsIn) {
+    cache.kept = false;
+    keeping = Describe(surface, look, cache.keptDraw);
+    if (keeping) {
+        cache.keptText.assign(look.text);
+        GdiFlush();
+        CopyOut(surface, cache.keptDraw.clip, cache.before);
     }
-    CopyOut(surface, call.clip, before);
-    DrawTextExW(dc, text, length, &rect, format, &params);
+}
+
+TextRunCache::Recording::~Recording() {
+    if (!keeping) return;
     GdiFlush();
-    CopyOut(surface, call.clip, after);
-    Keep(call, text, length, params.uiLengthDrawn);
+    CopyOut(surface, cache.keptDraw.clip, cache.after);
+    cache.keptLengthDrawn = params.uiLengthDrawn;
+    cache.kept = true;
 }
 
 }  // namespace vareko
