@@ -31,7 +31,8 @@ constexpr std::array<double, kMaxDigits + 1> kPowersOfTen = [] {
 
 // The 29 low fraction bits of a double are the bits below float precision
 // (52 - 23); a float midpoint has only the first of them set. Every quotient
-// here lies in the normal float range (10^-22 to 2^53), where this holds.
+// here is 0 or lies in the normal float range (10^-19 to 2^53), where this
+// holds.
 constexpr std::uint64_t kBelowFloatBits = (std::uint64_t{1} << 29) - 1;
 constexpr std::uint64_t kHalfFloatUlp = std::uint64_t{1} << 28;
 
