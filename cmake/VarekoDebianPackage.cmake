@@ -1,0 +1,60 @@
+# The Debian package (`cpack -G DEB`): always under /usr whatever prefix the
+# build was configured with, with the machine-readable copyright file, the
+# changelog, the lintian overrides and the registry value file as a
+# configuration file, so that dpkg installs it and removes it on purge.
+set(debian_sources ${PROJECT_SOURCE_DIR}/packaging/debian)
+set(debian_build ${CMAKE_BINARY_DIR}/debian)
+
+# Text as a copyright file's license paragraph wants it: every line indented
+# by one space, an empty line as " .".
+function(vareko_copyright_paragraph text out_var)
+  string(STRIP "${text}" text)
+  string(REGEX REPLACE "\n[ \t]*\n" "\n.\n" text "${text}")
+  string(REGEX REPLACE "\n[ \t]*\n" "\n.\n" text "${text}")
+  string(REPLACE "\n" "\n " text " ${text}")
+  set(${out_var} "${text}" PARENT_SCOPE)
+endfunction()
+
+file(READ ${PROJECT_SOURCE_DIR}/LICENSE licence)
+string(REGEX MATCH "Permission is hereby granted.*SOFTWARE\\.\n" expat "${licence}")
+# The fonts' notice is the indented block that ends the fonts' README.
+file(READ ${PROJECT_SOURCE_DIR}/platform/text/fonts/README.md fonts_readme)
+string(REGEX MATCH "The source fonts carry this notice[^\n]*\n\n(.*)$" found "${fonts_readme}")
+if(NOT expat OR NOT found)
+  message(FATAL_ERROR "LICENSE or the notice in platform/text/fonts/README.md is not where the copyright file takes it from")
+endif()
+string(REGEX REPLACE "(^|\n)    " "\\1" fonts_notice "${CMAKE_MATCH_1}")
+vareko_copyright_paragraph("${expat}" VAREKO_EXPAT_TEXT)
+vareko_copyright_paragraph("${fonts_notice}" VAREKO_FONTS_NOTICE)
+configure_file(${debian_sources}/copyright.in ${debian_build}/copyright @ONLY)
+install(FILES ${debian_build}/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# The changelog's newest entry must be this version.
+file(STRINGS ${debian_sources}/changelog newest LIMIT_COUNT 1)
+if(NOT newest MATCHES "^vareko \\(${PROJECT_VERSION}\\) ")
+  message(FATAL_ERROR "packaging/debian/changelog starts with '${newest}', not version ${PROJECT_VERSION}")
+endif()
+add_custom_command(OUTPUT ${debian_build}/changelog.gz
+  COMMAND gzip -9nc ${debian_sources}/changelog > ${debian_build}/changelog.gz
+  DEPENDS ${debian_sources}/changelog)
+add_custom_target(vareko-debian-changelog ALL DEPENDS ${debian_build}/changelog.gz)
+install(FILES ${debian_build}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
+install(FILES ${debian_sources}/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides
+  RENAME vareko)
+
+file(WRITE ${debian_build}/conffiles "${VAREKO_LIBRARY_VALUE_FILE}\n")
+
+set(CPACK_GENERATOR DEB)
+set(CPACK_SET_DESTDIR ON)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
+set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${debian_build}/conffiles)
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
+vareko shows live telemetry from a flight simulator on the pages of a
+160 x 43 monochrome display with four soft buttons. Without the hardware,
+the display service vareko-display stands in for the device and shows the
+panel in a web browser; vareko-send sends telemetry without a simulator.")
