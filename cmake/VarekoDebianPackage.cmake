@@ -1,6 +1,6 @@
 # The Debian package (`cpack -G DEB`): always under /usr whatever prefix the
 # build was configured with, with the machine-readable copyright file, the
-# changelog, the lintian overrides and the registry value file as a
+# changelog and the registry value file as a
 # configuration file, so that dpkg installs it and removes it on purge.
 set(debian_sources ${PROJECT_SOURCE_DIR}/packaging/debian)
 set(debian_build ${CMAKE_BINARY_DIR}/debian)
@@ -39,22 +39,22 @@ add_custom_command(OUTPUT ${debian_build}/changelog.gz
   DEPENDS ${debian_sources}/changelog)
 add_custom_target(vareko-debian-changelog ALL DEPENDS ${debian_build}/changelog.gz)
 install(FILES ${debian_build}/changelog.gz DESTINATION ${CMAKE_INSTALL_DOCDIR})
-install(FILES ${debian_sources}/lintian-overrides DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/lintian/overrides
-  RENAME vareko)
 
 file(WRITE ${debian_build}/conffiles "${VAREKO_LIBRARY_VALUE_FILE}\n")
 
 set(CPACK_GENERATOR DEB)
+# Staged with DESTDIR, so that what installs under /etc (the registry value
+# file) lands in the package and not on the build machine.
 set(CPACK_SET_DESTDIR ON)
+set(CPACK_INSTALL_PREFIX /usr)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${debian_build}/conffiles)
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION_SUMMARY}
-vareko shows live telemetry from a flight simulator on the pages of a
+set(CPACK_PACKAGE_DESCRIPTION "vareko shows live telemetry from a flight simulator on the pages of a
 160 x 43 monochrome display with four soft buttons. Without the hardware,
 the display service vareko-display stands in for the device and shows the
 panel in a web browser; vareko-send sends telemetry without a simulator.")

@@ -4,7 +4,7 @@
 set(CPACK_PACKAGE_NAME vareko)
 set(CPACK_PACKAGE_VENDOR "Vareko")
 set(CPACK_PACKAGE_CONTACT "Vareko maintainers <maintainers@vareko.invalid>")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Flight-simulator telemetry on a 160 x 43 display, with a virtual display service")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Flight-simulator telemetry on a 160 x 43 display and a virtual display")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 
