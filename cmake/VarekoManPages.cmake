@@ -14,17 +14,23 @@ file(MAKE_DIRECTORY ${man_build})
 
 # vareko_man_page(PROGRAM SUMMARY): PROGRAM is a target named as its program;
 # SUMMARY is the NAME line's text. packaging/man/PROGRAM.h2m holds the page's
-# own sections, see-also.h2m those of every page.
+# own sections, see-also.h2m those of every page. help2man runs the program
+# through a wrapper of the same name that passes its help (some tools print
+# it on standard error) through usage.sed.
 function(vareko_man_page program summary)
   set(page ${man_build}/${program}.1)
+  set(wrapper ${man_build}/help/${program})
   set(includes ${man_sources}/${program}.h2m ${man_sources}/see-also.h2m)
+  file(GENERATE OUTPUT ${wrapper}
+    CONTENT "#!/bin/sh\n'$<TARGET_FILE:${program}>' \"$@\" 2>&1 | sed -f '${man_sources}/usage.sed'\n"
+    FILE_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
   add_custom_command(OUTPUT ${page}.gz
-    COMMAND timeout 20 ${VAREKO_HELP2MAN} --no-info --no-discard-stderr --section=1
+    COMMAND timeout 20 ${VAREKO_HELP2MAN} --no-info --section=1
             --version-string=${PROJECT_VERSION} --name=${summary}
             --include=${man_sources}/${program}.h2m --include=${man_sources}/see-also.h2m
-            --output=${page} $<TARGET_FILE:${program}>
+            --output=${page} ${wrapper}
     COMMAND gzip -9nf ${page}
-    DEPENDS ${program} ${includes}
+    DEPENDS ${program} ${includes} ${man_sources}/usage.sed ${wrapper}
     COMMENT "Manual page ${program}(1)"
     VERBATIM)
   add_custom_target(${program}-man-page ALL DEPENDS ${page}.gz)
