@@ -95,6 +95,13 @@ DecodeStatus DecodeSetDeviceFlag(ByteReader& in, ClientMessage& out) {
     out = SetDeviceFlagMessage{in.U32()};
     return DecodeStatus::kOk;
 }
+// u32 slot size in bytes (6,892)
+DecodeStatus DecodeFrameSlot(ByteReader& in, ClientMessage& out) {
+    const std::uint32_t bytes = in.U32();
+    if (bytes != kFrameSlotBytes) return DecodeStatus::kBadValue;
+    out = FrameSlotMessage{bytes};
+    return DecodeStatus::kOk;
+}
 // u32 button index (0..3), u32 down (0/1)
 DecodeStatus DecodeButton(ByteReader& in, ClientMessage& out) {
     ButtonMessage m;
@@ -134,6 +141,7 @@ constexpr MessageRow<ClientMessage> kClientRows[] = {
     {MessageType::kClose, 0, 0, DecodeClose},
     {MessageType::kFrame, kFramePayloadBytes, kFramePayloadBytes, DecodeFrame},
     {MessageType::kSetDeviceFlag, 4, 4, DecodeSetDeviceFlag},
+    {MessageType::kFrameSlot, 4, 4, DecodeFrameSlot},
     {MessageType::kButton, 8, 8, DecodeButton},
     {MessageType::kPlug, 4, 4, DecodePlug},
     {MessageType::kSnapshotRequest, 0, 0, DecodeSnapshotRequest},
@@ -275,6 +283,9 @@ struct ClientEncoder {
     }
     std::vector<std::uint8_t> operator()(const SetDeviceFlagMessage& m) const {
         return MessageWriter(MessageType::kSetDeviceFlag).U32(m.flag).Finish();
+    }
+    std::vector<std::uint8_t> operator()(const FrameSlotMessage& m) const {
+        return MessageWriter(MessageType::kFrameSlot).U32(m.slotBytes).Finish();
     }
     std::vector<std::uint8_t> operator()(const ButtonMessage& m) const {
         return MessageWriter(MessageType::kButton).U32(m.index).U32(m.down ? 1 : 0).Finish();

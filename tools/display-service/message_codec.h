@@ -12,6 +12,7 @@
 #include <variant>
 #include <vector>
 
+#include "tools/display-service/frame_slot.h"
 #include "tools/display-service/wire_format.h"
 
 namespace vareko::displayservice {
@@ -51,6 +52,11 @@ struct FrameMessage {
 struct SetDeviceFlagMessage {
     std::uint32_t flag = 0;
 };
+// Travels with two descriptors (SCM_RIGHTS): the memory file of the frame
+// slot and the eventfd that wakes the service after each frame.
+struct FrameSlotMessage {
+    std::uint32_t slotBytes = kFrameSlotBytes;
+};
 struct ButtonMessage {
     std::uint32_t index = 0;  // 0..3
     bool down = false;
@@ -65,7 +71,7 @@ struct WatchMessage {};
 using ClientMessage =
     std::variant<HelloMessage, OpenMessage, CloseMessage, FrameMessage, SetDeviceFlagMessage,
                  ButtonMessage, PlugMessage, SnapshotRequestMessage, StatusRequestMessage,
-                 WatchMessage>;
+                 WatchMessage, FrameSlotMessage>;
 
 // --- service -> client --------------------------------------------------
 struct WelcomeMessage {

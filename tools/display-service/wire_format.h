@@ -34,6 +34,7 @@ enum class MessageType : std::uint16_t {
     kClose = 3,
     kFrame = 4,
     kSetDeviceFlag = 5,
+    kFrameSlot = 6,  // Unix socket only: carries two descriptors
     kButton = 16,
     kPlug = 17,
     kSnapshotRequest = 18,
