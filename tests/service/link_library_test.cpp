@@ -6,6 +6,7 @@
 
 #include <dirent.h>
 
+#include <atomic>
 #include <cstring>
 
 #include "tests/service/service_harness.h"
@@ -236,6 +237,31 @@ TEST_F(LinkLibraryTest, RestartLoopLeaksNoDescriptors) {
         ASSERT_EQ(app.Connect(), kLinkServerUnavailable);
     }
     EXPECT_EQ(OpenDescriptorCount(), baseline);
+}
+
+TEST_F(LinkLibraryTest, AServiceThatStopsReadingNeverHoldsUpLinkUpdate) {
+    std::atomic<bool> stuck{false};
+    std::atomic<bool> waiting{false};
+    service.Options().frameObserver = [&](const std::uint8_t*) {
+        while (stuck.load()) {
+            waiting = true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    };
+    ASSERT_EQ(StartService(), "");
+    App app{lib.Table()};
+    ASSERT_TRUE(app.ConnectAndOpen());
+    ASSERT_EQ(app.Send(1, 128), kLinkOk);
+    ASSERT_TRUE(Shows(1));
+
+    // The service's loop hangs inside the next frame; the program goes on.
+    stuck = true;
+    ASSERT_EQ(app.Send(2, 128), kLinkOk);
+    ASSERT_TRUE(Eventually([&] { return waiting.load(); }));
+    for (int i = 0; i < 5000; ++i) ASSERT_EQ(app.Send(static_cast<std::uint8_t>(i), 128), kLinkOk) << i;
+    stuck = false;
+    ASSERT_EQ(app.Send(99, 128), kLinkOk);
+    EXPECT_TRUE(Shows(99));
 }
 
 TEST_F(LinkLibraryTest, HighestPriorityIsShownAndTiesGoToTheLatestSender) {

@@ -19,6 +19,7 @@
 
 #include "display/devicelink/link_interface.h"
 #include "tools/display-service/arbitration.h"
+#include "tools/display-service/descriptor_passing.h"
 #include "tools/display-service/http_viewer.h"
 #include "tools/display-service/service_socket.h"
 #include "tools/display-service/token_path.h"
@@ -29,6 +30,7 @@ namespace vareko::displayservice {
 namespace {
 
 constexpr int kHousekeepingMs = 250;
+constexpr int kTornSlotRetryMs = 1;
 constexpr auto kRateWindow = std::chrono::seconds(1);
 constexpr std::uint32_t kVersionRefused = 1;
 
@@ -44,6 +46,7 @@ constexpr ClientRole kSenderRole[] = {
     ClientRole::kControl,      // SnapshotRequest
     ClientRole::kControl,      // StatusRequest
     ClientRole::kControl,      // Watch
+    ClientRole::kApplication,  // FrameSlot
 };
 static_assert(std::size(kSenderRole) == std::variant_size_v<ClientMessage>);
 
@@ -174,8 +177,11 @@ void DisplayService::Run() {
     const sched_param unused{};
     pthread_setschedparam(pthread_self(), SCHED_BATCH, &unused);
     epoll_event events[64];
+    bool slotTorn = false;
     while (!stopRequested_.load()) {
-        const int n = epoll_wait(epollFd_, events, 64, kHousekeepingMs);
+        // A slot read that met its writer mid-frame is tried again soon, in
+        // case that frame is the last one for a while.
+        const int n = epoll_wait(epollFd_, events, 64, slotTorn ? kTornSlotRetryMs : kHousekeepingMs);
         if (n < 0 && errno != EINTR) break;
         for (int i = 0; i < n; ++i) {
             const int fd = events[i].data.fd;
@@ -191,8 +197,11 @@ void DisplayService::Run() {
                 Client& c = *it->second;
                 if ((events[i].events & EPOLLOUT) != 0) Flush(c);
                 if ((events[i].events & (EPOLLIN | EPOLLHUP | EPOLLERR)) != 0) ReadFrom(c);
+            } else if (auto owner = slotWakeOwners_.find(fd); owner != slotWakeOwners_.end()) {
+                if (auto client = clients_.find(owner->second); client != clients_.end()) ReadSlot(*client->second);
             }
         }
+        slotTorn = RetryTornSlots();
         CloseSilentStreams();
         Sweep();
         ResumeListeners();
@@ -379,7 +388,7 @@ bool DisplayService::HandleBuffered(Client& c) {
             CloseClient(c, DropReason::kMalformed, DecodeStatusName(status));
             return false;
         }
-        Handle(c, message);
+        Handle(c, message, nullptr);
         if (c.closing) return false;
     }
 }
@@ -399,18 +408,16 @@ void DisplayService::ReadPackets(Client& c) {
     // is seen as such even without MSG_TRUNC.
     static std::uint8_t buffer[kMaxClientMessageBytes + 1];
     for (int i = 0; i < kMessagesPerWakeup && !c.closing; ++i) {
-        iovec part{buffer, sizeof buffer};
-        msghdr header{};
-        header.msg_iov = &part;
-        header.msg_iovlen = 1;
-        const ssize_t n = recvmsg(c.fd, &header, MSG_DONTWAIT);
+        PassedDescriptors passed;
+        bool truncated = false;
+        const ssize_t n = ReceivePacket(c.fd, buffer, passed, truncated);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
         if (n <= 0) {
             CloseClient(c, DropReason::kLeft);
             return;
         }
-        if ((header.msg_flags & MSG_TRUNC) != 0) {
+        if (truncated) {
             CloseClient(c, DropReason::kTooLong);
             return;
         }
@@ -420,14 +427,20 @@ void DisplayService::ReadPackets(Client& c) {
             CloseClient(c, DropReason::kMalformed, DecodeStatusName(status));
             return;
         }
-        Handle(c, message);
+        Handle(c, message, &passed);
     }
 }
 
-void DisplayService::Handle(Client& c, const ClientMessage& message) {
+void DisplayService::Handle(Client& c, const ClientMessage& message, PassedDescriptors* passed) {
     const bool isHello = std::holds_alternative<HelloMessage>(message);
     if (isHello == c.greeted) {  // Hello exactly once, and first
         CloseClient(c, DropReason::kOutOfOrder);
+        return;
+    }
+    // Descriptors come with the frame slot only.
+    const bool isSlot = std::holds_alternative<FrameSlotMessage>(message);
+    if (!isSlot && passed != nullptr && passed->Count() != 0) {
+        CloseClient(c, DropReason::kMalformed, "descriptors attached");
         return;
     }
     if (!isHello && kSenderRole[message.index()] != c.role) {
@@ -445,6 +458,7 @@ void DisplayService::Handle(Client& c, const ClientMessage& message) {
                    [&](const SnapshotRequestMessage&) { Send(c, Snapshot()); },
                    [&](const StatusRequestMessage&) { OnStatusRequest(c); },
                    [&](const WatchMessage&) { OnWatch(c); },
+                   [&](const FrameSlotMessage&) { OnFrameSlot(c, passed); },
                },
                message);
 }
@@ -509,6 +523,56 @@ void DisplayService::OnFrame(Client& c, const FrameMessage& m) {
     ++c.framesInWindow;
     Rearbitrate();
     if (c.id == shownClientId_) pictureDirty_ = true;
+}
+
+void DisplayService::OnFrameSlot(Client& c, PassedDescriptors* passed) {
+    // One slot per connection, with its memory file and its eventfd; a TCP
+    // client cannot pass descriptors at all.
+    if (passed == nullptr || passed->Count() != kMaxPassedDescriptors || c.slot) {
+        CloseClient(c, DropReason::kBadFrameSlot,
+                    c.slot ? "a second slot" : "not sent with a memory file and an eventfd");
+        return;
+    }
+    std::string why;
+    std::unique_ptr<FrameSlotMemory> slot = FrameSlotMemory::Adopt(passed->Take(0), passed->Take(1), why);
+    // The service never reads the eventfd: edge-triggered, every write by
+    // the client is one wake-up, so nothing done to that descriptor can make
+    // this loop wait on it. A descriptor epoll cannot watch is refused.
+    epoll_event event{EPOLLIN | EPOLLET, {.fd = slot ? slot->WakeFd() : -1}};
+    if (slot && epoll_ctl(epollFd_, EPOLL_CTL_ADD, slot->WakeFd(), &event) != 0) {
+        why = std::string("its wake-up descriptor cannot be watched: ") + std::strerror(errno);
+        slot.reset();
+    }
+    if (!slot) {
+        CloseClient(c, DropReason::kBadFrameSlot, why);
+        return;
+    }
+    slotWakeOwners_[slot->WakeFd()] = c.fd;
+    c.slot = std::move(slot);
+}
+
+void DisplayService::ReadSlot(Client& c) {
+    if (!c.slot || c.closing) return;
+    switch (ReadFrameSlot(c.slot->Slot(), c.slotSequence, slotFrame_)) {
+        case SlotRead::kFrame:
+            c.slotSequence = slotFrame_.sequence;
+            c.slotTorn = false;
+            OnFrame(c, FrameMessage{slotFrame_.priority, slotFrame_.pixels});
+            return;
+        case SlotRead::kUnchanged: c.slotTorn = false; return;
+        case SlotRead::kTorn: c.slotTorn = true; return;
+        case SlotRead::kBadFormat: CloseClient(c, DropReason::kBadFrameSlot, "a frame's format word is not 1"); return;
+    }
+}
+
+bool DisplayService::RetryTornSlots() {
+    bool stillTorn = false;
+    for (auto& [fd, c] : clients_) {
+        if (!c->slotTorn) continue;
+        ReadSlot(*c);
+        stillTorn = stillTorn || (c->slotTorn && !c->closing);
+    }
+    return stillTorn;
 }
 
 void DisplayService::OnButton(Client& c, const ButtonMessage& m) {
@@ -656,9 +720,11 @@ void DisplayService::CloseClient(Client& c, DropReason why, std::string_view det
     if (c.closing) return;
     LogDrop(Identity(c), why, detail);
     c.closing = true;
+    c.slotTorn = false;
     c.outQueue.clear();
     c.outOffset = 0;
     epoll_ctl(epollFd_, EPOLL_CTL_DEL, c.fd, nullptr);
+    if (c.slot) epoll_ctl(epollFd_, EPOLL_CTL_DEL, c.slot->WakeFd(), nullptr);
 }
 
 DroppedClient DisplayService::Identity(const Client& c) const {
@@ -673,6 +739,7 @@ void DisplayService::Sweep() {
     bool removed = false;
     for (auto it = clients_.begin(); it != clients_.end();) {
         if (it->second->closing) {
+            if (it->second->slot) slotWakeOwners_.erase(it->second->slot->WakeFd());
             close(it->first);
             it = clients_.erase(it);
             removed = true;
@@ -770,9 +837,9 @@ std::string DisplayService::StatusText() const {
         if (!c->greeted || c->role != ClientRole::kApplication || c->closing) continue;
         // The kernel names the process behind a Unix socket only.
         const std::string peer = c->inbound ? std::string("tcp") : "pid " + std::to_string(c->pid);
-        std::snprintf(line, sizeof line, "client %u: %s, priority %u, %.1f fps, device %s%s, name \"", c->id, peer.c_str(),
-                      c->priority, c->framesPerSecond, c->deviceOpen ? "open" : "closed",
-                      c->id == shownClientId_ ? ", shown" : "");
+        std::snprintf(line, sizeof line, "client %u: %s, priority %u, %.1f fps, device %s%s, frames via %s, name \"",
+                      c->id, peer.c_str(), c->priority, c->framesPerSecond, c->deviceOpen ? "open" : "closed",
+                      c->id == shownClientId_ ? ", shown" : "", c->slot ? "shared memory" : "socket");
         text += line;
         text += c->name + "\"\n";
     }

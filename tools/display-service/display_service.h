@@ -21,6 +21,8 @@
 
 #include "tools/display-service/descriptor_reserve.h"
 #include "tools/display-service/drop_log.h"
+#include "tools/display-service/frame_slot.h"
+#include "tools/display-service/frame_slot_memory.h"
 #include "tools/display-service/message_codec.h"
 #include "tools/display-service/message_stream.h"
 #include "tools/display-service/viewer_state.h"
@@ -28,6 +30,7 @@
 namespace vareko::displayservice {
 
 class HttpViewer;
+class PassedDescriptors;
 
 constexpr int kDefaultHttpPort = 8643;
 constexpr int kHttpDisabled = -1;
@@ -114,6 +117,10 @@ private:
         std::deque<std::vector<std::uint8_t>> outQueue;
         std::uint32_t framesInWindow = 0;
         double framesPerSecond = 0;
+        // Frames through shared memory (Unix clients that handed a slot over).
+        std::unique_ptr<FrameSlotMemory> slot;
+        std::uint32_t slotSequence = 0;  // of the frame last read from it
+        bool slotTorn = false;           // the last read met the writer mid-frame
     };
 
     // Listens on loopback TCP and writes the token file.
@@ -139,11 +146,17 @@ private:
     // client is being closed.
     bool HandleBuffered(Client& c);
     void CloseSilentStreams();
-    void Handle(Client& c, const ClientMessage& message);
+    // `passed`: the descriptors that came with the message; null on TCP.
+    void Handle(Client& c, const ClientMessage& message, PassedDescriptors* passed);
     void OnHello(Client& c, const HelloMessage& m);
     void OnOpen(Client& c, const OpenMessage& m);
     void OnClose(Client& c);
     void OnFrame(Client& c, const FrameMessage& m);
+    void OnFrameSlot(Client& c, PassedDescriptors* passed);
+    // Takes the slot's frame if a new whole one is there.
+    void ReadSlot(Client& c);
+    // Reads again every slot whose last read was torn; true if one still is.
+    bool RetryTornSlots();
     void OnButton(Client& c, const ButtonMessage& m);
     void OnPlug(Client& c, const PlugMessage& m);
     void OnStatusRequest(Client& c);
@@ -193,6 +206,8 @@ private:
     DropLog dropLog_;
 
     std::map<int, std::unique_ptr<Client>> clients_;  // by descriptor
+    std::map<int, int> slotWakeOwners_;               // slot eventfd -> client descriptor
+    SlotFrame slotFrame_;                             // the copy out of a slot
     std::uint32_t nextClientId_ = 1;
     std::uint64_t frameSequence_ = 0;
     bool plugged_ = true;

@@ -22,8 +22,9 @@ constexpr const char* kReasonText[] = {
     "protocol version refused",
     "not reading: reply queue full",
     "out of file descriptors",
+    "frame slot refused",
 };
-static_assert(std::size(kReasonText) == static_cast<std::size_t>(DropReason::kDescriptors) + 1);
+static_assert(std::size(kReasonText) == static_cast<std::size_t>(DropReason::kBadFrameSlot) + 1);
 
 }  // namespace
 

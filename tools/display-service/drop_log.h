@@ -29,6 +29,7 @@ enum class DropReason {
     kVersionRefused,   // Hello with another protocol version
     kNotReading,       // hundreds of messages queued: the client is stuck
     kDescriptors,      // the process ran out of descriptors
+    kBadFrameSlot,     // a frame slot that failed its checks, or a bad frame in it
 };
 
 struct DroppedClient {

@@ -218,6 +218,10 @@ LinkResult LinkClient::Open(link::OpenRecord* record) {
     if (!Drain(*c)) return link::kLinkServerUnavailable;
     if (record->deviceIndex != 0) return link::kLinkNoMoreItems;
     if (!c->plugged) return link::kLinkDeviceNotConnected;
+    if (!c->transport->OfferFrameSlot()) {
+        Drop(*c);
+        return link::kLinkServerUnavailable;
+    }
     const std::uint32_t requestId = c->nextRequestId++;
     std::uint32_t result = kErrorTimeout;
     const auto sent = SendMessage(*c, EncodeClientMessage(OpenMessage{0, requestId}));

@@ -30,6 +30,11 @@ public:
     // Sends a Frame straight from the caller's bitmap. A link that cannot take
     // it now drops it (the next frame replaces it); false once it is gone.
     virtual bool SendFrame(std::uint32_t priority, const DeviceBitmap& bitmap) = 0;
+    // Called before each Open: a transport that can share memory with the
+    // service hands it a frame slot once, and from then on SendFrame writes
+    // there instead of sending. Where that is not possible frames stay on
+    // the link; false only once the link is gone.
+    virtual bool OfferFrameSlot() = 0;
 };
 
 // A factory returns null and sets `failure` when it gets no link: the

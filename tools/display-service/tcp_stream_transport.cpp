@@ -70,6 +70,9 @@ public:
         return Keep(pixels.subspan(r.bytes - head.size()));
     }
 
+    // A byte stream cannot carry descriptors: frames stay on the stream.
+    bool OfferFrameSlot() override { return true; }
+
 private:
     // Appends an unsent rest; false when that would exceed the limit.
     bool Keep(std::span<const std::uint8_t> rest) {

@@ -1,11 +1,15 @@
 // The Linux library's transport: the service's Unix SOCK_SEQPACKET socket, so
-// every send and receive is one whole message. POSIX only.
+// every send and receive is one whole message; frames go through a frame
+// slot in shared memory once the service has it. Linux only.
 #include <cerrno>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
+#include "tools/display-service/descriptor_passing.h"
+#include "tools/display-service/frame_slot.h"
+#include "tools/display-service/frame_slot_memory.h"
 #include "tools/display-service/link_transport.h"
 #include "tools/display-service/service_socket.h"
 #include "tools/display-service/service_trust.h"
@@ -50,10 +54,35 @@ public:
     }
 
     bool SendFrame(std::uint32_t priority, const DeviceBitmap& bitmap) override {
+        if (slot_) {
+            // Memory and one eventfd write: neither can wait for the
+            // service. A saturated eventfd still has the frame in the slot.
+            WriteFrameSlot(slot_->Slot(), priority, bitmap);
+            slot_->Wake();
+            return true;
+        }
         std::uint8_t prefix[12];
         WriteFramePrefix(prefix, priority);
         iovec parts[2] = {{prefix, sizeof prefix}, {const_cast<DeviceBitmap*>(&bitmap), sizeof bitmap}};
         return SendParts(parts, 2);
+    }
+
+    bool OfferFrameSlot() override {
+        if (slot_) return true;
+        int memoryFd = -1;
+        std::unique_ptr<FrameSlotMemory> slot = FrameSlotMemory::Create(memoryFd);
+        if (!slot) return true;  // no memory file here: frames stay on the socket
+        const auto message = EncodeClientMessage(FrameSlotMessage{});
+        const int fds[kMaxPassedDescriptors] = {memoryFd, slot->WakeFd()};
+        const ssize_t sent = SendPacketWithDescriptors(fd_, message, fds);
+        const int sendError = errno;
+        close(memoryFd);  // the service has its own; the mapping stays
+        if (sent >= 0) {
+            slot_ = std::move(slot);
+            return true;
+        }
+        // A full socket buffer: the slot is offered again at the next Open.
+        return sendError == EAGAIN || sendError == EWOULDBLOCK || sendError == ENOBUFS;
     }
 
 private:
@@ -72,6 +101,7 @@ private:
     }
 
     int fd_;
+    std::unique_ptr<FrameSlotMemory> slot_;  // set once the service has it
 };
 
 }  // namespace
