@@ -17,6 +17,7 @@
 #include <memory>
 #include <thread>
 
+#include "tools/display-service/control_client.h"
 #include "tools/harness/child_process.h"
 #include "tools/harness/eventually.h"
 #include "tools/harness/shadow_dashboard.h"
@@ -214,9 +215,27 @@ private:
         }
     }
 
+    // Every application's frames reach the service through its frame slot
+    // in shared memory, as the status says; a client that fell back to
+    // sending frames on the socket would leave that path untested.
+    void CheckFramesShared(const std::string& when) {
+        displayservice::ControlClient control;
+        displayservice::StatusMessage status;
+        if (!control.Connect(socketPath, kCommandTimeoutMs).empty() ||
+            !control.Request(displayservice::StatusRequestMessage{}, status, kCommandTimeoutMs)) {
+            Fail("no status from the service " + when);
+            return;
+        }
+        if (status.text.find("frames via socket") != std::string::npos ||
+            status.text.find("frames via shared memory") == std::string::npos) {
+            Fail("frames not through shared memory " + when + ":\n" + status.text);
+        }
+    }
+
     // The panel shows one of the last few datagrams (polled briefly, since
     // the observer sees each frame a moment after the program sent it).
     void CheckPanelCurrent(const std::string& when) {
+        CheckFramesShared(when);
         FrameName shown;
         for (int i = 0; i < kCurrentCheckTries; ++i) {
             shown = observer.WithChecks([](PanelChecks& c) { return c.last; });
