@@ -1,10 +1,15 @@
-// LoadLibraryA, GetProcAddress and FreeLibrary on dlopen, dlsym and dlclose.
+// LoadLibraryA, GetProcAddress and FreeLibrary on dlopen, dlsym and dlclose,
+// behind the trust check.
 #include "platform/win32/loader.h"
 
 #include <dlfcn.h>
 
+#include "platform/win32/trusted_path.h"
+
 HMODULE LoadLibraryA(LPCSTR path) {
-    if (path == nullptr || path[0] == '\0') {
+    // A file that someone other than root and the caller could have written
+    // is as good as missing: loading it would run their code as the caller.
+    if (path == nullptr || !vareko::platform::CheckTrustedFile(path).Trusted()) {
         SetLastError(ERROR_MOD_NOT_FOUND);
         return nullptr;
     }

@@ -12,7 +12,9 @@ using HMODULE = HINSTANCE__*;
 using FARPROC = INT_PTR (*)();
 
 // Null and ERROR_MOD_NOT_FOUND for a library that cannot be loaded, also for
-// a null or empty path (which would otherwise name the running program).
+// a null or empty path (which would otherwise name the running program) and
+// for one that fails the trust check of trusted_path.h: a relative path, or
+// a file that a user other than root and the caller could have written.
 HMODULE LoadLibraryA(LPCSTR path);
 // Null and ERROR_PROC_NOT_FOUND when the module has no such export.
 FARPROC GetProcAddress(HMODULE module, LPCSTR name);

@@ -5,6 +5,8 @@
 // dereferenced.
 #include "platform/win32/registry.h"
 
+#include "platform/win32/trusted_path.h"
+
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -86,7 +88,9 @@ std::optional<fs::path> UserRoot() {
 // Top layer first.
 std::vector<Layer> Layers() {
     if (const char* root = std::getenv("VAREKO_REGISTRY_ROOT"); root != nullptr && root[0] != '\0') {
-        return {Layer{root, true}};
+        std::error_code ec;
+        fs::path absolute = fs::absolute(root, ec);
+        return {Layer{ec ? fs::path(root) : absolute, true}};
     }
     std::vector<Layer> layers;
     if (std::optional<fs::path> user = UserRoot()) {
@@ -379,6 +383,33 @@ void Terminate(StoredValue& value) {
     value.data.append(zeros - have, '\0');
 }
 
+struct TrustResult {
+    vareko::platform::PathTrust trust;
+    LONG result;
+};
+
+// Results for value files that fail the trust check; every other failure
+// is a refusal.
+const TrustResult kTrustResults[] = {
+    {vareko::platform::PathTrust::Missing, static_cast<LONG>(ERROR_FILE_NOT_FOUND)},
+    {vareko::platform::PathTrust::Unreadable, static_cast<LONG>(ERROR_CANTREAD)},
+};
+
+// Reads the value file when it and every folder above it pass the trust
+// check: nobody but root and the caller can have written it.
+LONG ReadTrustedValueFile(const fs::path& file, StoredValue& value) {
+    const vareko::platform::PathCheck check = vareko::platform::CheckTrustedFile(file.c_str());
+    if (check.Trusted()) {
+        return ReadValueFile(file, value);
+    }
+    for (const TrustResult& row : kTrustResults) {
+        if (row.trust == check.trust) {
+            return row.result;
+        }
+    }
+    return static_cast<LONG>(vareko::platform::kUntrustedPathError);
+}
+
 // Finds the value in the top-most layer that has the key and the value.
 LONG FindValue(const HKEY__& key, const std::string& fileName, StoredValue& value) {
     bool keySeen = key.components.empty();
@@ -389,7 +420,7 @@ LONG FindValue(const HKEY__& key, const std::string& fileName, StoredValue& valu
         }
         keySeen = true;
         if (std::optional<fs::path> file = FindEntry(*dir, fileName, EntryKind::Value)) {
-            return ReadValueFile(*file, value);
+            return ReadTrustedValueFile(*file, value);
         }
     }
     return static_cast<LONG>(keySeen ? ERROR_FILE_NOT_FOUND : ERROR_KEY_DELETED);

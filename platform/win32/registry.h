@@ -11,13 +11,18 @@
 // value keeps the spelling it was created with. Key path components of "." or
 // "..", and any name holding '/', are refused (ERROR_BAD_PATHNAME).
 //
+// A value is read only from a file that passes the trust check of
+// trusted_path.h (the file and every folder above it owned by root or the
+// caller and writable by neither group nor others); any other read fails
+// with kUntrustedPathError, so that another user cannot plant settings.
+//
 // Roots: $VAREKO_REGISTRY_ROOT alone when it is set and not empty; otherwise
 // the user's root ($XDG_CONFIG_HOME/vareko/registry, default
 // ~/.config/vareko/registry) laid over the system's (/etc/vareko/registry).
 // Reads see the user's entries first, then the system's; writes and deletes
 // go to the user's root only.
 //
-// Depends only on the basic types and the C++ and POSIX libraries.
+// Depends on the basic types, the trust check and the C++ and POSIX libraries.
 #pragma once
 
 #include "platform/win32/types.h"

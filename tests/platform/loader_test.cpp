@@ -1,9 +1,15 @@
 // Run-time loading: exports are found and called, failures are reported
-// through GetLastError, symbols stay local, and unresolved ones refuse the load.
+// through GetLastError, symbols stay local, unresolved ones refuse the load,
+// and so does a path that fails the trust check.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <string>
 
 #include "platform/win32.h"
+#include "tests/support/temp_dir.h"
 
 namespace {
 
@@ -44,6 +50,36 @@ TEST(LoaderTest, FailuresReturnNullWithAReason) {
     }
     EXPECT_EQ(GetProcAddress(nullptr, "VarekoLoaderProbe"), nullptr);
     EXPECT_EQ(FreeLibrary(nullptr), FALSE);
+}
+
+TEST(LoaderTest, UntrustedPathsCountAsMissing) {
+    vareko::testing::TempDir scratch;
+    chmod(scratch.Path().c_str(), 0755);
+    const std::string copy = (scratch.Path() / "probe.so").string();
+    std::filesystem::copy_file(VAREKO_LOADER_PROBE, copy);
+    const std::string relative =
+        std::filesystem::relative(VAREKO_LOADER_PROBE, std::filesystem::current_path()).string();
+    struct Case {
+        const char* name;
+        mode_t mode;
+        std::string path;
+    };
+    const Case cases[] = {
+        {"relative path to a loadable library", 0644, relative},
+        {"./ path", 0644, "./" + relative},
+        {"library writable by others", 0666, copy},
+        {"library writable by its group", 0664, copy},
+    };
+    for (const Case& c : cases) {
+        chmod(copy.c_str(), c.mode);
+        SetLastError(0);
+        EXPECT_EQ(LoadLibraryA(c.path.c_str()), nullptr) << c.name;
+        EXPECT_EQ(GetLastError(), ERROR_MOD_NOT_FOUND) << c.name;
+    }
+    chmod(copy.c_str(), 0644);
+    HMODULE module = LoadLibraryA(copy.c_str());
+    EXPECT_NE(module, nullptr) << "the same copy, 0644";
+    EXPECT_EQ(FreeLibrary(module), TRUE);
 }
 
 }  // namespace

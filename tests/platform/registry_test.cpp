@@ -1,12 +1,16 @@
 // Registry on the file tree: value round trips and the size protocol, string
 // termination of hand-written files, name checks, handles and access rights,
-// deletion, and the user-over-system overlay.
+// deletion, the user-over-system overlay, and values that another user could
+// have written.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstring>
 #include <string>
 
 #include "platform/win32.h"
+#include "platform/win32/trusted_path.h"
 #include "tests/support/temp_dir.h"
 
 namespace {
@@ -133,6 +137,36 @@ TEST_F(RegistryTest, HandWrittenValueFilesAreTerminatedOrRefused) {
             EXPECT_EQ(read.type, c.type) << c.name;
             EXPECT_EQ(read.data, c.data) << c.name;
         }
+    }
+}
+
+TEST_F(RegistryTest, ValuesAnotherUserCouldHaveWrittenAreRefused) {
+    struct Case {
+        const char* name;
+        const char* path;  // below the root; its mode is changed for the read
+        mode_t mode;
+        LONG result;
+    };
+    const LONG refused = static_cast<LONG>(vareko::platform::kUntrustedPathError);
+    const Case cases[] = {
+        {"value file 0644", kValueFile, 0644, ERROR_SUCCESS},
+        {"value file 0666", kValueFile, 0666, refused},
+        {"value file 0660", kValueFile, 0660, refused},
+        {"key folder 0777", "HKEY_LOCAL_MACHINE/SOFTWARE/Vendor/App", 0777, refused},
+        {"parent key folder 0775", "HKEY_LOCAL_MACHINE/SOFTWARE", 0775, refused},
+        {"hive folder 0757", "HKEY_LOCAL_MACHINE", 0757, refused},
+        {"registry root 0777", "", 0777, refused},
+        {"sticky key folder, not root's unless the caller is root", "HKEY_LOCAL_MACHINE/SOFTWARE", 01777,
+         geteuid() == 0 ? static_cast<LONG>(ERROR_SUCCESS) : refused},
+    };
+    for (const Case& c : cases) {
+        ASSERT_EQ(SetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vendor\\App", nullptr, "/usr/lib/a.so"), ERROR_SUCCESS);
+        const std::string path = (root.Path() / c.path).string();
+        struct stat before {};
+        ASSERT_EQ(stat(path.c_str(), &before), 0) << c.name;
+        chmod(path.c_str(), c.mode);
+        EXPECT_EQ(Query("SOFTWARE\\Vendor\\App", nullptr).result, c.result) << c.name;
+        chmod(path.c_str(), before.st_mode & 07777);
     }
 }
 
