@@ -14,6 +14,31 @@ HMODULE module = nullptr;
 char libraryPath[kLibraryPathBytes] = {};
 const InterfaceTable* table = nullptr;
 bool initialized = false;
+LoadStatus lastLoad;
+
+struct RegistryOutcome {
+    LONG result;
+    LoadOutcome outcome;
+};
+
+// Registry results with a meaning of their own; any other is EntryUnusable.
+const RegistryOutcome kRegistryOutcomes[] = {
+    {static_cast<LONG>(ERROR_FILE_NOT_FOUND), LoadOutcome::NotRegistered},
+    {static_cast<LONG>(ERROR_KEY_DELETED), LoadOutcome::NotRegistered},
+    {static_cast<LONG>(platform::kUntrustedPathError), LoadOutcome::EntryRefused},
+};
+
+LoadStatus RegistryFailure(LONG result) {
+    LoadStatus status;
+    status.outcome = LoadOutcome::EntryUnusable;
+    status.registryResult = result;
+    for (const RegistryOutcome& row : kRegistryOutcomes) {
+        if (row.result == result) {
+            status.outcome = row.outcome;
+        }
+    }
+    return status;
+}
 
 // A table missing an entry that the program calls is no table at all.
 bool HasEveryCalledEntry(const InterfaceTable& t) {
@@ -27,50 +52,77 @@ bool HasEveryCalledEntry(const InterfaceTable& t) {
 // Reads the key's default value into libraryPath. Only a string value is
 // taken, at most one byte short of the buffer, and it is terminated at the
 // length read, so the path handed to the loader always ends inside the buffer.
-bool ReadLibraryPath(HKEY key) {
+// NotTried when the path was read and is yet to be checked.
+LoadStatus ReadLibraryPath(HKEY key) {
     std::memset(libraryPath, 0, sizeof libraryPath);
     DWORD type = REG_NONE;
     DWORD size = kLibraryPathBytes - 1;
     LONG r = RegQueryValueExA(key, nullptr, nullptr, &type, reinterpret_cast<BYTE*>(libraryPath),
                               &size);
-    if (r != ERROR_SUCCESS || type != REG_SZ || size == 0 || size >= kLibraryPathBytes) {
-        return false;
+    if (r != ERROR_SUCCESS) {
+        return RegistryFailure(r);
+    }
+    LoadStatus status;
+    if (type != REG_SZ || size == 0 || size >= kLibraryPathBytes) {
+        status.outcome = LoadOutcome::EntryUnusable;
+        return status;
     }
     libraryPath[size] = '\0';
-    return true;
+    status.libraryPath = libraryPath;
+    return status;
 }
 
-bool BindLibrary() {
+LoadOutcome BindLibrary() {
     module = LoadLibraryA(libraryPath);
     if (module == nullptr) {
-        return false;
+        return LoadOutcome::NotLoadable;
     }
     FARPROC proc = GetProcAddress(module, kGetInterfaceExport);
     if (proc == nullptr) {
-        return false;
+        return LoadOutcome::NoEntryPoint;
     }
     // Through void(*)(), the one function type that converts to any other unchecked.
     auto getInterface =
         reinterpret_cast<GetInterfaceFunction>(reinterpret_cast<void (*)()>(proc));
     table = getInterface(kInterfaceVersion);
-    return table != nullptr && HasEveryCalledEntry(*table);
+    return table != nullptr && HasEveryCalledEntry(*table) ? LoadOutcome::Loaded : LoadOutcome::NoTable;
+}
+
+// Only a library that nobody but root and the user can have written is
+// handed to the loader; the check also says why another is not.
+LoadStatus FindAndBindLibrary() {
+    HKEY key = nullptr;
+    if (LONG r = RegOpenKeyExA(HKEY_LOCAL_MACHINE, kLibraryRegistryKey, 0, KEY_READ, &key);
+        r != ERROR_SUCCESS) {
+        return RegistryFailure(r);
+    }
+    LoadStatus status = ReadLibraryPath(key);
+    RegCloseKey(key);
+    if (status.outcome != LoadOutcome::NotTried) {
+        return status;
+    }
+    status.pathCheck = platform::CheckTrustedFile(libraryPath);
+    if (!status.pathCheck.Trusted()) {
+        status.outcome = status.pathCheck.trust == platform::PathTrust::Missing ? LoadOutcome::Missing
+                                                                                : LoadOutcome::PathRefused;
+        return status;
+    }
+    status.outcome = BindLibrary();
+    return status;
 }
 
 }  // namespace
 
 bool LoadDisplayManager() {
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, kLibraryRegistryKey, 0, KEY_READ, &key) != ERROR_SUCCESS) {
-        return false;
-    }
-    bool pathRead = ReadLibraryPath(key);
-    RegCloseKey(key);
-    if (!pathRead || !BindLibrary()) {
+    lastLoad = FindAndBindLibrary();
+    if (lastLoad.outcome != LoadOutcome::Loaded) {
         UnloadDisplayManager();
         return false;
     }
     return true;
 }
+
+const LoadStatus& LastLoadStatus() { return lastLoad; }
 
 void UnloadDisplayManager() {
     if (module != nullptr) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include "display/devicelink/link_interface.h"
+#include "display/devicelink/load_status.h"
 
 namespace vareko::link {
 
@@ -12,7 +13,8 @@ namespace vareko::link {
 // is kept so that the path read is always terminated.
 constexpr unsigned kLibraryPathBytes = 260;
 
-// 1247 when already initialised; 1722 when the library cannot be loaded;
+// 1247 when already initialised; 1722 when the library cannot be loaded
+// (LastLoadStatus says why);
 // otherwise the library's own init result (the link stays initialised even
 // when that fails, so that LinkDeinit releases the library).
 LinkResult LinkInit();
@@ -31,8 +33,13 @@ LinkResult LinkUpdate(LinkHandle device, const DeviceBitmap* bitmap, std::uint32
 LinkResult LinkSetDeviceFlag(LinkHandle device, std::uint32_t flag);
 
 // Loads the library named by the registry and binds its table; on any
-// failure nothing stays loaded. Used by LinkInit.
+// failure nothing stays loaded. Used by LinkInit. The library must pass the
+// platform's trust check (an absolute path that only root and the user
+// control); one that fails it counts as not loadable, like a missing one.
 bool LoadDisplayManager();
 void UnloadDisplayManager();
+
+// What the last LoadDisplayManager found (NotTried before the first).
+const LoadStatus& LastLoadStatus();
 
 }  // namespace vareko::link

@@ -1,6 +1,10 @@
 // Device link: finding and loading the library through the registry, the
-// failures that leave nothing loaded, the initialised flag and the forwarders.
+// failures that leave nothing loaded and the reason each one reports, the
+// trust check on the library and its registry entry, the initialised flag
+// and the forwarders.
 #include <gtest/gtest.h>
+
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <functional>
@@ -13,7 +17,13 @@ using namespace vareko::link;
 using vareko::testing::LinkEntry;
 using vareko::testing::LinkFixture;
 using vareko::testing::ScriptedLibrary;
+using vareko::platform::PathTrust;
 using Calls = std::vector<std::string>;
+namespace fs = std::filesystem;
+
+// The library key's default value file, below the hive's folder.
+constexpr const char* kLibraryValueFile =
+    "SOFTWARE/Classes/CLSID/{FE750200-B72E-11d9-829B-0050DA1A72D3}/ServerBinary/@";
 
 class DeviceLinkTest : public LinkFixture {
 public:
@@ -27,20 +37,38 @@ public:
         std::filesystem::create_symlink(VAREKO_SCRIPTED_LIBRARY, path);
         return path;
     }
+
+    // A copy of the scripted library at `relative` below the registry root,
+    // its folders 0755 and the copy `mode`; registered.
+    std::string RegisterCopy(const std::string& relative, mode_t mode) {
+        const fs::path copy = root.Path() / relative;
+        fs::create_directories(copy.parent_path());
+        for (fs::path dir = copy.parent_path(); dir != root.Path(); dir = dir.parent_path()) {
+            chmod(dir.c_str(), 0755);
+        }
+        fs::copy_file(VAREKO_SCRIPTED_LIBRARY, copy, fs::copy_options::overwrite_existing);
+        chmod(copy.c_str(), mode);
+        RegisterLibraryValue(REG_SZ, copy.string() + '\0');
+        return copy.string();
+    }
+    std::string At(const std::string& relative) const { return (root.Path() / relative).string(); }
 };
 
-TEST_F(DeviceLinkTest, FailedLoadsReport1722AndLeaveNothingLoaded) {
+TEST_F(DeviceLinkTest, FailedLoadsReport1722AndWhyAndLeaveNothingLoaded) {
     struct Case {
         const char* name;
         std::function<void(DeviceLinkTest&)> arrange;
         Calls calls;
+        LoadOutcome outcome;
+        PathTrust trust = PathTrust::Trusted;
+        const char* culprit = "";  // below the registry root; "" for none
     };
     const Case cases[] = {
         {"no key",
          [](DeviceLinkTest&) {
              ASSERT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, kLibraryRegistryKey), ERROR_SUCCESS);
          },
-         {}},
+         {}, LoadOutcome::NotRegistered},
         {"no default value",
          [](DeviceLinkTest&) {
              HKEY key = nullptr;
@@ -48,36 +76,56 @@ TEST_F(DeviceLinkTest, FailedLoadsReport1722AndLeaveNothingLoaded) {
              ASSERT_EQ(RegDeleteValueA(key, nullptr), ERROR_SUCCESS);
              RegCloseKey(key);
          },
-         {}},
+         {}, LoadOutcome::NotRegistered},
         {"binary value",
          [](DeviceLinkTest& t) {
              t.RegisterLibraryValue(REG_BINARY, std::string(VAREKO_SCRIPTED_LIBRARY) + '\0');
          },
-         {}},
+         {}, LoadOutcome::EntryUnusable},
         {"expandable string",
          [](DeviceLinkTest& t) {
              t.RegisterLibraryValue(REG_EXPAND_SZ, std::string(VAREKO_SCRIPTED_LIBRARY) + '\0');
          },
-         {}},
+         {}, LoadOutcome::EntryUnusable},
         {"path one byte too long",
          [](DeviceLinkTest& t) { t.RegisterLibraryValue(REG_SZ, t.PathOfLength(259) + '\0'); },
-         {}},
+         {}, LoadOutcome::EntryUnusable},
         {"library missing",
          [](DeviceLinkTest& t) { t.RegisterLibraryValue(REG_SZ, std::string("/nonexistent/x.so")); },
-         {}},
+         {}, LoadOutcome::Missing, PathTrust::Missing},
+        {"relative path",
+         [](DeviceLinkTest& t) { t.RegisterLibraryValue(REG_SZ, std::string("./x.so")); },
+         {}, LoadOutcome::PathRefused, PathTrust::NotAbsolute},
+        {"library writable by others",
+         [](DeviceLinkTest& t) { t.RegisterCopy("lib/x.so", 0666); },
+         {}, LoadOutcome::PathRefused, PathTrust::WritableByOthers, "lib/x.so"},
+        {"library in a folder writable by others",
+         [](DeviceLinkTest& t) {
+             t.RegisterCopy("lib/x.so", 0644);
+             chmod(t.At("lib").c_str(), 0777);
+         },
+         {}, LoadOutcome::PathRefused, PathTrust::WritableByOthers, "lib"},
+        {"registry value file writable by others",
+         [](DeviceLinkTest& t) {
+             chmod(t.At(std::string("HKEY_LOCAL_MACHINE/") + kLibraryValueFile).c_str(), 0666);
+         },
+         {}, LoadOutcome::EntryRefused},
+        {"registry key folder writable by others",
+         [](DeviceLinkTest& t) { chmod(t.At("HKEY_LOCAL_MACHINE/SOFTWARE").c_str(), 0777); },
+         {}, LoadOutcome::EntryRefused},
         {"export missing",
          [](DeviceLinkTest& t) {
              t.RegisterLibraryValue(REG_SZ, std::string(VAREKO_NO_EXPORT_LIBRARY) + '\0');
          },
-         {}},
+         {}, LoadOutcome::NoEntryPoint},
         {"table missing",
          [](DeviceLinkTest& t) { t.library.SetTableAnswer(ScriptedLibrary::TableAnswer::Null); },
-         {"getinterface 2"}},
+         {"getinterface 2"}, LoadOutcome::NoTable},
         {"table without an entry the program calls",
          [](DeviceLinkTest& t) {
              t.library.SetTableAnswer(ScriptedLibrary::TableAnswer::TableWithoutUpdate);
          },
-         {"getinterface 2"}},
+         {"getinterface 2"}, LoadOutcome::NoTable},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -85,15 +133,25 @@ TEST_F(DeviceLinkTest, FailedLoadsReport1722AndLeaveNothingLoaded) {
         c.arrange(*this);
         EXPECT_EQ(LinkInit(), kLinkServerUnavailable);
         EXPECT_EQ(library.TakeCalls(), c.calls);
+        EXPECT_EQ(LastLoadStatus().outcome, c.outcome);
+        EXPECT_EQ(LastLoadStatus().pathCheck.trust, c.trust);
+        if (c.culprit[0] != '\0') {
+            EXPECT_EQ(LastLoadStatus().pathCheck.where, At(c.culprit));
+        }
         EXPECT_FALSE(IsLibraryLoaded(VAREKO_SCRIPTED_LIBRARY));
         EXPECT_FALSE(IsLibraryLoaded(VAREKO_NO_EXPORT_LIBRARY));
+        EXPECT_FALSE(IsLibraryLoaded(At("lib/x.so").c_str()));
         ConnectionRecord record{};
         EXPECT_EQ(LinkConnect(&record), kLinkNotActive);
 
         // A failed load is tried afresh: with the registry mended, it loads.
+        std::error_code ignored;
+        fs::permissions(root.Path() / "HKEY_LOCAL_MACHINE" / "SOFTWARE", fs::perms(0755), ignored);
         library.Reset();
         RegisterLibraryValue(REG_SZ, std::string(VAREKO_SCRIPTED_LIBRARY) + '\0');
         EXPECT_EQ(LinkInit(), kLinkOk);
+        EXPECT_EQ(LastLoadStatus().outcome, LoadOutcome::Loaded);
+        EXPECT_EQ(LastLoadStatus().libraryPath, VAREKO_SCRIPTED_LIBRARY);
         EXPECT_EQ(LinkDeinit(), kLinkOk);
     }
 }

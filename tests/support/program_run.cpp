@@ -1,6 +1,6 @@
 // The program under test on posix_spawn, its two streams read through
 // non-blocking pipes with poll.
-#include "tests/app/program_run.h"
+#include "tests/support/program_run.h"
 
 #include <fcntl.h>
 #include <poll.h>
@@ -41,7 +41,7 @@ std::vector<char*> Pointers(std::vector<std::string>& strings) {
 }  // namespace
 
 ProgramRun::ProgramRun(const char* path, const std::vector<std::string>& arguments,
-                       const std::vector<std::string>& environment) {
+                       const std::vector<std::string>& environment, const std::string& workingDirectory) {
     int out[2];
     int err[2];
     if (pipe2(out, O_CLOEXEC) != 0) return;
@@ -54,6 +54,9 @@ ProgramRun::ProgramRun(const char* path, const std::vector<std::string>& argumen
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
     posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+    if (!workingDirectory.empty()) {
+        posix_spawn_file_actions_addchdir_np(&actions, workingDirectory.c_str());
+    }
     std::vector<std::string> argvStrings{path};
     argvStrings.insert(argvStrings.end(), arguments.begin(), arguments.end());
     std::vector<std::string> envStrings = MergedEnvironment(environment);

@@ -1,6 +1,7 @@
-// Test support: the `vareko` program run as a child process with its own
-// arguments and environment, standard output and standard error captured
-// apart, so tests can check each message and the exit status.
+// Test support: a program (vareko, its tools) run as a child process with
+// its own arguments, environment and working directory, standard output and
+// standard error captured apart, so tests can check each message and the
+// exit status.
 #pragma once
 
 #include <sys/types.h>
@@ -15,9 +16,10 @@ namespace vareko::testing {
 class ProgramRun {
 public:
     // Starts `path` with `arguments` (argv[1...]) and the test's environment
-    // changed by `environment` ("NAME=value" entries replace or add).
+    // changed by `environment` ("NAME=value" entries replace or add), in
+    // `workingDirectory` unless that is empty.
     ProgramRun(const char* path, const std::vector<std::string>& arguments,
-               const std::vector<std::string>& environment = {});
+               const std::vector<std::string>& environment = {}, const std::string& workingDirectory = {});
     ~ProgramRun();
     ProgramRun(const ProgramRun&) = delete;
     ProgramRun& operator=(const ProgramRun&) = delete;
