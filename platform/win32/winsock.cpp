@@ -1,4 +1,6 @@
-// Winsock names on BSD sockets, with errno mapped to WSA error codes.
+// Winsock names on BSD sockets. The last error is the thread's errno, read
+// and written through a table of WSA codes, so that the BSD calls used as
+// they are (socket, bind, ...) report their failures as Winsock's do.
 #include "platform/win32/winsock.h"
 
 #include <cerrno>
@@ -6,33 +8,55 @@
 
 namespace {
 
-thread_local int lastSocketError = 0;
+struct ErrorPair {
+    int posixError;
+    int socketError;
+};
+
+// errno values and their Winsock codes. Read from errno to code, the first
+// row of a code also gives its errno value back.
+constexpr ErrorPair kErrorPairs[] = {
+    {ENOTSOCK, WSAENOTSOCK},
+    {EINTR, WSAEINTR},
+    {EBADF, WSAENOTSOCK},  // the system's answer for a handle that is no socket
+    {EACCES, WSAEACCES},
+    {EFAULT, WSAEFAULT},
+    {EINVAL, WSAEINVAL},
+    {EMFILE, WSAEMFILE},
+    {EAGAIN, WSAEWOULDBLOCK},
+    {EMSGSIZE, WSAEMSGSIZE},
+    {EADDRINUSE, WSAEADDRINUSE},
+    {EADDRNOTAVAIL, WSAEADDRNOTAVAIL},
+    {ENETDOWN, WSAENETDOWN},
+    {ECONNRESET, WSAECONNRESET},
+    {ENOBUFS, WSAENOBUFS},
+    {ETIMEDOUT, WSAETIMEDOUT},
+    {ECONNREFUSED, WSAECONNREFUSED},
+};
+
+// Not in the table: the code for an errno value the table lacks, and the
+// errno value for a code it lacks.
+constexpr int kUnlistedSocketError = WSAEINVAL;
+constexpr int kUnlistedPosixError = EINVAL;
 
 int WsaErrorFromErrno(int error) {
-    switch (error) {
-        case 0: return 0;
-        case EINTR: return WSAEINTR;
-        case EBADF: return WSAENOTSOCK;  // the system's answer for a handle that is no socket
-        case EACCES: return WSAEACCES;
-        case EFAULT: return WSAEFAULT;
-        case EINVAL: return WSAEINVAL;
-        case EMFILE: return WSAEMFILE;
-        case EAGAIN: return WSAEWOULDBLOCK;
-        case ENOTSOCK: return WSAENOTSOCK;
-        case EMSGSIZE: return WSAEMSGSIZE;
-        case EADDRINUSE: return WSAEADDRINUSE;
-        case EADDRNOTAVAIL: return WSAEADDRNOTAVAIL;
-        case ENETDOWN: return WSAENETDOWN;
-        case ECONNRESET: return WSAECONNRESET;
-        case ENOBUFS: return WSAENOBUFS;
-        case ETIMEDOUT: return WSAETIMEDOUT;
-        case ECONNREFUSED: return WSAECONNREFUSED;
-        default: return WSAEINVAL;
+    if (error == 0) return 0;
+    for (const ErrorPair& pair : kErrorPairs) {
+        if (pair.posixError == error) return pair.socketError;
     }
+    return kUnlistedSocketError;
 }
 
-int FailWithErrno() {
-    lastSocketError = WsaErrorFromErrno(errno);
+int ErrnoFromWsaError(int error) {
+    if (error == 0) return 0;
+    for (const ErrorPair& pair : kErrorPairs) {
+        if (pair.socketError == error) return pair.posixError;
+    }
+    return kUnlistedPosixError;
+}
+
+int FailWith(int posixError) {
+    errno = posixError;
     return SOCKET_ERROR;
 }
 
@@ -62,21 +86,20 @@ int WSAStartup(WORD versionRequested, WSADATA* data) {
 
 int WSACleanup() { return 0; }
 
-int WSAGetLastError() { return lastSocketError; }
+int WSAGetLastError() { return WsaErrorFromErrno(errno); }
 
-void WSASetLastError(int error) { lastSocketError = error; }
+void WSASetLastError(int error) { errno = ErrnoFromWsaError(error); }
 
 int closesocket(SOCKET s) {
     if (close(s) != 0) {
-        return FailWithErrno();
+        return SOCKET_ERROR;
     }
     return 0;
 }
 
 int recvfrom(SOCKET s, char* buf, int len, int flags, sockaddr* from, int* fromlen) {
     if (len < 0 || (from != nullptr && fromlen == nullptr)) {
-        lastSocketError = WSAEFAULT;
-        return SOCKET_ERROR;
+        return FailWith(EFAULT);
     }
     socklen_t addressLength = fromlen != nullptr ? static_cast<socklen_t>(*fromlen) : 0;
     // MSG_TRUNC makes the kernel return the datagram's real length, so an
@@ -84,30 +107,27 @@ int recvfrom(SOCKET s, char* buf, int len, int flags, sockaddr* from, int* froml
     ssize_t received = ::recvfrom(s, buf, static_cast<size_t>(len), flags | MSG_TRUNC, from,
                                   from != nullptr ? &addressLength : nullptr);
     if (received < 0) {
-        return FailWithErrno();
+        return SOCKET_ERROR;
     }
     if (fromlen != nullptr) {
         *fromlen = static_cast<int>(addressLength);
     }
     if (received > len) {
-        lastSocketError = WSAEMSGSIZE;
-        return SOCKET_ERROR;
+        return FailWith(EMSGSIZE);
     }
     return static_cast<int>(received);
 }
 
 int ioctlsocket(SOCKET s, long cmd, u_long* argp) {
     if (argp == nullptr) {
-        lastSocketError = WSAEFAULT;
-        return SOCKET_ERROR;
+        return FailWith(EFAULT);
     }
     if (cmd != static_cast<long>(FIONBIO)) {
-        lastSocketError = WSAEINVAL;
-        return SOCKET_ERROR;
+        return FailWith(EINVAL);
     }
     int nonBlocking = *argp != 0 ? 1 : 0;
     if (::ioctl(s, FIONBIO, &nonBlocking) != 0) {
-        return FailWithErrno();
+        return SOCKET_ERROR;
     }
     return 0;
 }

@@ -3,7 +3,8 @@
 // names, the call whose Winsock behaviour differs (recvfrom reports a
 // datagram longer than the buffer as an error, WSAEMSGSIZE, instead of
 // truncating it silently) and Winsock's own switch to non-blocking mode
-// (ioctlsocket with FIONBIO).
+// (ioctlsocket with FIONBIO). WSAGetLastError reads the thread's errno as a
+// WSA code, so it reports the failure of any of these calls.
 #pragma once
 
 #include <netinet/in.h>

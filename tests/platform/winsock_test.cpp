@@ -145,4 +145,27 @@ TEST(RecvfromTest, InvalidSocketIsReportedAsNoSocket) {
     WSACleanup();
 }
 
+TEST(LastErrorTest, FailuresOfTheBsdCallsAreTheLastErrorAndCodesRoundTrip) {
+    WSADATA data{};
+    ASSERT_EQ(WSAStartup(MAKEWORD(2, 2), &data), 0);
+    const SOCKET holder = socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(bind(holder, reinterpret_cast<const sockaddr*>(&address), sizeof address), 0);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(getsockname(holder, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const SOCKET second = socket(AF_INET, SOCK_DGRAM, 0);
+    EXPECT_EQ(bind(second, reinterpret_cast<const sockaddr*>(&address), sizeof address), SOCKET_ERROR);
+    EXPECT_EQ(WSAGetLastError(), WSAEADDRINUSE);
+    closesocket(second);
+    closesocket(holder);
+
+    for (int code : {0, WSAEINTR, WSAEWOULDBLOCK, WSAEMSGSIZE, WSAENOTSOCK, WSAECONNREFUSED}) {
+        WSASetLastError(code);
+        EXPECT_EQ(WSAGetLastError(), code);
+    }
+    WSACleanup();
+}
+
 }  // namespace
