@@ -25,12 +25,15 @@ constexpr const char* kUsage =
     "Listens for telemetry datagrams on UDP port 6060 on every local address and\n"
     "draws the flight and engine pages through the display library named in the\n"
     "registry (record it with 'vareko-display register'). Runs until it is ended.\n"
+    "Standard error gets one line saying what it listens on and which library it\n"
+    "loaded, or why none; standard output stays empty.\n"
     "\n"
     "Options:\n"
     "  -h, --help     print this help and exit\n"
     "  -V, --version  print the version and exit\n"
     "\n"
-    "Exit status: 0 after --help or --version, 2 for a usage error.\n";
+    "Exit status: 0 after --help or --version, 1 when the telemetry port cannot\n"
+    "be bound, 2 for a usage error.\n";
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 // Start-up and the turn of the dashboard's main loop. Results of the display
-// and of the telemetry source are ignored, except the count of fields a
-// datagram set, which decides whether it can arm the low-fuel warning.
+// and of the receives are ignored, except the count of fields a datagram
+// set, which decides whether it can arm the low-fuel warning; a source that
+// cannot be opened stops the start.
 #include "app/dashboard_app.h"
 
 #include <algorithm>
@@ -57,7 +58,10 @@ void DashboardApp::CreatePage(const std::array<PageObjectRow, N>& rows,
     }
 }
 
-void DashboardApp::Start() {
+SourceOpenResult DashboardApp::Start() {
+    if (const SourceOpenResult opened = source.Open(); !opened.Opened()) {
+        return opened;
+    }
     display.Initialize(kTitle, 0, 0, nullptr, kDisplayWidth, kDisplayHeight);
     display.SelectPage(kFlightPage);
     CreatePage(kFlightPageRows, flightObjects);
@@ -66,11 +70,11 @@ void DashboardApp::Start() {
     CreatePage(kEnginePageRows, engineObjects);
     flightPageActive = true;
     enginePageActive = false;
-    source.Open();
     lowFuelArmed = true;
     metricUnits = true;
     display.SelectPage(kFlightPage);
     display.Update();
+    return {};
 }
 
 void DashboardApp::Turn() {
@@ -104,7 +108,6 @@ void DashboardApp::TakeDatagram(int fieldsSet) {
 }
 
 void DashboardApp::Run() {
-    Start();
     for (;;) Turn();
 }
 

@@ -21,13 +21,14 @@ public:
 
     DashboardApp(DashboardDisplay& display, TelemetrySource& source);
 
-    // Builds both pages, opens the telemetry source, shows page 0.
-    void Start();
+    // Opens the telemetry source; when that fails, returns its result and
+    // leaves the display alone. Otherwise builds both pages and shows page 0.
+    SourceOpenResult Start();
     // One turn of the main loop: receive (blocking), take the datagrams
     // queued behind it, write the figures, act on the buttons, update the
     // display, yield for a millisecond.
     void Turn();
-    // Start, then turn forever.
+    // Turns forever; after a successful Start.
     [[noreturn]] void Run();
 
     // Writes the truncated integer text of `value` to `object` on the current page.

@@ -1,16 +1,21 @@
 // vareko: shows flight-simulator telemetry on the 160 x 43 display. Reads
 // its command line, then builds the dashboard on the display manager and the
-// UDP receiver and runs it until the process is ended.
+// UDP receiver and runs it until the process is ended. Standard output
+// carries only what --help and --version print; standard error one line
+// about the start, or why the telemetry port cannot be bound.
 #include <cstdio>
 
 #include "app/command_line.h"
 #include "app/dashboard_app.h"
 #include "app/manager_display.h"
+#include "app/start_report.h"
 #include "app/telemetry_receiver.h"
+#include "display/devicelink/device_link.h"
 #include "platform/text/install_house_fonts.h"
 
 namespace {
 
+constexpr int kExitCannotListen = 1;
 constexpr int kExitUsage = 2;
 
 int RunDashboard() {
@@ -19,6 +24,14 @@ int RunDashboard() {
     static vareko::ManagerDisplay display;
     static vareko::TelemetryReceiver receiver;
     vareko::DashboardApp app(display, receiver);
+    if (const vareko::SourceOpenResult opened = app.Start(); !opened.Opened()) {
+        std::fprintf(stderr, "%s\n", vareko::OpenFailureLine(vareko::kTelemetryPort, opened).c_str());
+        return kExitCannotListen;
+    }
+    // The display manager loads the library during the start only, so what
+    // it found then stands for the whole run.
+    const std::string started = vareko::StartLine(vareko::kTelemetryPort, vareko::link::LastLoadStatus());
+    std::fprintf(stderr, "%s\n", started.c_str());
     app.Run();
 }
 

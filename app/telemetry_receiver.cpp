@@ -9,21 +9,31 @@ namespace vareko {
 
 TelemetryReceiver::~TelemetryReceiver() { Close(); }
 
-void TelemetryReceiver::Open() { Open(kTelemetryPort); }
+SourceOpenResult TelemetryReceiver::Open() { return Open(kTelemetryPort); }
 
-void TelemetryReceiver::Open(WORD port) {
+SourceOpenResult TelemetryReceiver::Open(WORD port) {
     Close();
     WSADATA socketLibrary{};
-    WSAStartup(MAKEWORD(2, 2), &socketLibrary);
+    if (const int started = WSAStartup(MAKEWORD(2, 2), &socketLibrary); started != 0) {
+        return {SourceFailure::SocketLibrary, started};
+    }
     receiveSocket = socket(AF_INET, SOCK_DGRAM, 0);
+    if (receiveSocket == INVALID_SOCKET) {
+        return {SourceFailure::Socket, WSAGetLastError()};
+    }
     nonBlocking = false;
     SOCKADDR_IN address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_ANY);
-    // A failed bind is not examined: the receives that follow fail at once.
-    static_cast<void>(bind(receiveSocket, reinterpret_cast<const SOCKADDR*>(&address),
-                           static_cast<int>(sizeof(address))));
+    if (bind(receiveSocket, reinterpret_cast<const SOCKADDR*>(&address), static_cast<int>(sizeof(address))) ==
+        SOCKET_ERROR) {
+        const int error = WSAGetLastError();
+        // An unbound socket would wait for ever; none fails every receive at once.
+        Close();
+        return {SourceFailure::Bind, error};
+    }
+    return {};
 }
 
 void TelemetryReceiver::Adopt(SOCKET boundSocket) {

@@ -21,12 +21,13 @@ public:
     TelemetryReceiver& operator=(const TelemetryReceiver&) = delete;
 
     // Starts the socket library (version 2.2), creates an IPv4 UDP socket and
-    // binds it to the telemetry port on every local address. The results are
-    // not examined: if any step fails, every later receive fails at once and
-    // leaves the record as it is.
-    void Open() override;
+    // binds it to the telemetry port on every local address. Reports the
+    // step that failed and the system's code for it; after a failure no
+    // socket is kept, so every later receive fails at once and leaves the
+    // record as it is.
+    SourceOpenResult Open() override;
     // The same on another port (0 for one the system picks).
-    void Open(WORD port);
+    SourceOpenResult Open(WORD port);
     // Takes over an already bound socket instead, e.g. one on the loopback
     // address; the receiver closes it when destroyed.
     void Adopt(SOCKET boundSocket);

@@ -2,9 +2,21 @@
 // (TelemetryReceiver), in tests a scripted fake.
 #pragma once
 
+#include <cstdint>
+
 #include "app/telemetry_sample.h"
 
 namespace vareko {
+
+// The step at which opening a source failed.
+enum class SourceFailure : std::uint8_t { None, SocketLibrary, Socket, Bind };
+
+struct SourceOpenResult {
+    SourceFailure failure = SourceFailure::None;
+    int systemError = 0;  // the system's code for the failed step (a Winsock code)
+
+    bool Opened() const { return failure == SourceFailure::None; }
+};
 
 class TelemetrySource {
 public:
@@ -12,7 +24,7 @@ public:
     static constexpr int kNothingQueued = -2;
 
     virtual ~TelemetrySource() = default;
-    virtual void Open() = 0;
+    virtual SourceOpenResult Open() = 0;
     // Blocks until a datagram has arrived and parses it into `sample`.
     // Returns the number of fields the datagram set (0 to 41), or -1 when
     // the receive failed.

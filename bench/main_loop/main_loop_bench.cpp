@@ -36,7 +36,7 @@ std::vector<std::string> FlightDatagrams(int count, double startSeconds, double 
 class ReplaySource final : public TelemetrySource {
 public:
     explicit ReplaySource(std::vector<std::string> textsIn) : texts(std::move(textsIn)) {}
-    void Open() override {}
+    SourceOpenResult Open() override { return {}; }
     int ReceiveInto(TelemetrySample& sample) override {
         const std::string& text = texts[next];
         next = (next + 1) % texts.size();

@@ -24,13 +24,17 @@ constexpr std::size_t kEngineBase = kFlightRowCount;  // creation index of page 
 // count of fields it set.
 class ScriptedSource final : public TelemetrySource {
 public:
-    void Open() override { opened = true; }
+    SourceOpenResult Open() override {
+        opened = true;
+        return openResult;
+    }
     int ReceiveInto(TelemetrySample& sample) override {
         if (next) next(sample);
         next = nullptr;
         return fieldsSet;
     }
     bool opened = false;
+    SourceOpenResult openResult;
     std::function<void(TelemetrySample&)> next;
     int fieldsSet = kAllFields;
 };
@@ -60,6 +64,17 @@ protected:
     ScriptedSource source;
     DashboardApp app{display, source};
 };
+
+TEST(DashboardStartTest, ASourceThatCannotBeOpenedStopsTheStartBeforeTheDisplay) {
+    FakeDashboardDisplay display;
+    ScriptedSource source;
+    source.openResult = {SourceFailure::Bind, 10048};
+    DashboardApp app{display, source};
+    const SourceOpenResult result = app.Start();
+    EXPECT_EQ(result.failure, SourceFailure::Bind);
+    EXPECT_EQ(result.systemError, 10048);
+    EXPECT_TRUE(display.calls.empty());
+}
 
 TEST_F(DashboardTest, StartUpBuildsBothPagesInOrderOpensTheSourceAndShowsPageZero) {
     EXPECT_EQ(L"VAREKO v1.2   Rin_Tavosh", display.title);

@@ -38,7 +38,7 @@ void CopyWord(char (&field)[N], const char* word) {
 class ScriptedSource final : public TelemetrySource {
 public:
     explicit ScriptedSource(std::vector<SampleValues> valuesIn) : values(std::move(valuesIn)) {}
-    void Open() override {}
+    SourceOpenResult Open() override { return {}; }
     int ReceiveInto(TelemetrySample& sample) override {
         const SampleValues& v = values[next];
         next = (next + 1) % values.size();

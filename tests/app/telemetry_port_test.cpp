@@ -1,6 +1,6 @@
 // The fixed telemetry port 6060: the receiver's default Open, and the
-// `vareko` program, which binds it, prints nothing and keeps running whatever
-// it is sent. These tests share the port and are serialised by a CTest lock;
+// `vareko` program, which binds it, prints its one start line and nothing
+// more, and keeps running whatever it is sent. These tests share the port and are serialised by a CTest lock;
 // they skip when some other process on the machine holds the port.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <string>
 #include <vector>
@@ -61,7 +62,7 @@ protected:
 
 TEST_F(TelemetryPortTest, OpenBindsTheTelemetryPortOnEveryAddress) {
     TelemetryReceiver receiver;
-    receiver.Open();
+    ASSERT_TRUE(receiver.Open().Opened());
     const auto bound = FindUdpSocket(kTelemetryPort);
     ASSERT_TRUE(bound) << "nothing bound to the telemetry port";
     EXPECT_EQ(bound->localAddress, 0U) << "bound to one address only";
@@ -137,7 +138,7 @@ private:
     int outputFd = -1;
 };
 
-TEST_F(TelemetryPortTest, ProgramKeepsRunningSilentlyUnderBadInput) {
+TEST_F(TelemetryPortTest, ProgramKeepsRunningQuietlyUnderBadInput) {
     ProgramProcess program;
     ASSERT_TRUE(program.Start(VAREKO_PROGRAM_PATH));
     testing::UdpSocketState bound;
@@ -189,7 +190,9 @@ TEST_F(TelemetryPortTest, ProgramKeepsRunningSilentlyUnderBadInput) {
         << "vareko stopped receiving";
     EXPECT_TRUE(program.Running()) << "vareko ended on its own";
     EXPECT_TRUE(program.Terminate());
-    EXPECT_EQ(program.Output(), "");
+    const std::string output = program.Output();
+    EXPECT_EQ(output.rfind("vareko: listening for telemetry on UDP port 6060", 0), 0u) << output;
+    EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1) << output;
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The receiver through a real UDP socket on the loopback address (an
 // ephemeral port): datagrams up to the buffer's limit are parsed, longer
-// ones are receive errors that leave the record as it was.
+// ones are receive errors that leave the record as it was; opening on a
+// taken port is reported.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 
@@ -182,6 +183,20 @@ TEST(TelemetryReceiverWithoutSocketTest, ReceiveFailsAtOnceAndChangesNothing) {
     EXPECT_EQ(receiver.ReceiveInto(sample), -1);
     EXPECT_EQ(receiver.ReceiveQueuedInto(sample), TelemetrySource::kNothingQueued);
     EXPECT_EQ(DescribeDifferences(sample, PreviousSample()), "");
+}
+
+// A port that another socket holds: Open says so, with the system's code,
+// and the receiver then fails every receive at once instead of waiting.
+TEST_F(TelemetryReceiverTest, OpenOnATakenPortReportsTheBindAndReceivesFailAtOnce) {
+    TelemetryReceiver second;
+    const SourceOpenResult result = second.Open(ntohs(target.sin_port));
+    EXPECT_EQ(result.failure, SourceFailure::Bind);
+    EXPECT_EQ(result.systemError, WSAEADDRINUSE);
+    TelemetrySample sample = PreviousSample();
+    EXPECT_EQ(second.ReceiveInto(sample), -1);
+    EXPECT_EQ(DescribeDifferences(sample, PreviousSample()), "");
+
+    EXPECT_TRUE(second.Open(0).Opened());
 }
 
 }  // namespace

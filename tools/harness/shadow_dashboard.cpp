@@ -12,7 +12,7 @@ namespace {
 
 class HandedSource final : public TelemetrySource {
 public:
-    void Open() override {}
+    SourceOpenResult Open() override { return {}; }
     int ReceiveInto(TelemetrySample& sample) override { return ParseTelemetry(text.c_str(), sample); }
     std::string text;
 };
