@@ -1,7 +1,9 @@
 // `vareko-display register [PATH]`: records the device library's absolute
 // path as the default value of the library key under HKEY_LOCAL_MACHINE, so
 // that the program finds it. Without PATH the library is looked for beside
-// this executable, then in the installed library directory.
+// this executable, then in the installed library directory. A relative PATH
+// is made absolute; a library that fails the platform's trust check (one
+// another user could replace) is refused, as the program would refuse it.
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +12,7 @@
 
 #include "display/devicelink/link_interface.h"
 #include "platform/win32.h"
+#include "platform/win32/trusted_path.h"
 #include "tools/display-service/cli_commands.h"
 
 namespace vareko::displayservice {
@@ -54,6 +57,11 @@ int RunRegister(const Arguments& args) {
     const std::string path = args.empty() ? FindLibrary() : Canonical(args[0]);
     if (path.empty()) {
         std::fprintf(stderr, "vareko-display: cannot find %s\n", args.empty() ? kLibraryFileName : args[0].c_str());
+        return 1;
+    }
+    if (const platform::PathCheck check = platform::CheckTrustedFile(path.c_str()); !check.Trusted()) {
+        std::fprintf(stderr, "vareko-display: refusing %s: %s\n", path.c_str(),
+                     platform::ExplainPathCheck(check, path).c_str());
         return 1;
     }
     if (path.size() > kMaxLibraryPathBytes) {

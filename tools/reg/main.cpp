@@ -4,12 +4,16 @@
 //   vareko-reg delete KEY       delete the key and its values (it must have no subkeys)
 // KEY starts with its hive, HKLM or HKCU (or HKEY_LOCAL_MACHINE, HKEY_CURRENT_USER);
 // '\' and '/' both separate its parts. Exit status: 0 done, 1 failed, 2 usage.
+// The display library's key takes only a path the program would load: an
+// absolute one to a library that passes the platform's trust check.
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <string_view>
 
+#include "display/devicelink/link_interface.h"
 #include "platform/win32.h"
+#include "platform/win32/trusted_path.h"
 
 namespace {
 
@@ -37,6 +41,9 @@ const ResultText kResultTexts[] = {
     {static_cast<LONG>(ERROR_BADDB), "the value file is damaged"},
     {static_cast<LONG>(ERROR_CANTREAD), "cannot read"},
     {static_cast<LONG>(ERROR_CANTWRITE), "cannot write"},
+    {static_cast<LONG>(vareko::platform::kUntrustedPathError),
+     "refused: the value file, or a folder above it, is owned by another user or may be written by "
+     "group or others"},
 };
 
 bool SameLetters(std::string_view a, std::string_view b) {
@@ -129,7 +136,22 @@ int Get(const KeyPath& path) {
     return 0;
 }
 
+bool IsLibraryKey(const KeyPath& path) {
+    std::string_view subKey = path.subKey;
+    while (!subKey.empty() && subKey.back() == '\\') {
+        subKey.remove_suffix(1);
+    }
+    return path.hive == HKEY_LOCAL_MACHINE && SameLetters(subKey, vareko::link::kLibraryRegistryKey);
+}
+
 int Set(const KeyPath& path, const char* value) {
+    if (IsLibraryKey(path)) {
+        if (const vareko::platform::PathCheck check = vareko::platform::CheckTrustedFile(value); !check.Trusted()) {
+            std::fprintf(stderr, "vareko-reg: refusing %s as the display library: %s\n", value,
+                         vareko::platform::ExplainPathCheck(check, value).c_str());
+            return 1;
+        }
+    }
     HKEY key = nullptr;
     LONG r = RegCreateKeyExA(path.hive, path.subKey.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
                              KEY_WRITE, nullptr, &key, nullptr);
