@@ -567,7 +567,8 @@ LONG RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type
         return static_cast<LONG>(ERROR_MORE_DATA);
     }
     if (data != nullptr) {
-        std::memcpy(data, value.data.data(), needed);
+        // Raw bytes of any type; strings already carry their zero (Terminate).
+        std::memcpy(data, value.data.data(), needed);  // NOLINT(bugprone-not-null-terminated-result)
     }
     *dataBytes = needed;
     return ERROR_SUCCESS;
