@@ -59,6 +59,8 @@ void WriteFile(const fs::path& file, const std::uint8_t* data, std::size_t size)
     Check(out != nullptr, "cannot write the value file");
     if (size > 0) std::fwrite(data, 1, size, out);
     std::fclose(out);
+    // The registry reads only value files that group and others cannot write.
+    chmod(file.c_str(), 0644);
 }
 
 std::size_t ZerosRequired(DWORD type) {

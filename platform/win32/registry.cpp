@@ -234,12 +234,24 @@ LONG ErrnoToResult(int error, LONG fallback) {
 
 // Makes the key's folders in `layer`, reusing every folder that already
 // matches case-insensitively.
+// Makes one folder 0755 whatever the umask, so that reads never refuse what
+// the registry made itself; an existing folder is left as it is.
+LONG MakeFolder(const fs::path& dir) {
+    if (mkdir(dir.c_str(), 0755) == 0) {
+        return chmod(dir.c_str(), 0755) == 0 ? static_cast<LONG>(ERROR_SUCCESS)
+                                             : ErrnoToResult(errno, static_cast<LONG>(ERROR_CANTWRITE));
+    }
+    return errno == EEXIST ? static_cast<LONG>(ERROR_SUCCESS)
+                           : ErrnoToResult(errno, static_cast<LONG>(ERROR_CANTWRITE));
+}
+
 LONG MakeKeyDirs(const Layer& layer, const HKEY__& key, fs::path& dir) {
-    dir = layer.root;
-    std::error_code ec;
-    fs::create_directories(dir, ec);
-    if (ec) {
-        return ErrnoToResult(ec.value(), static_cast<LONG>(ERROR_CANTWRITE));
+    dir.clear();
+    for (const fs::path& part : layer.root) {
+        dir /= part;
+        if (LONG made = MakeFolder(dir); made != ERROR_SUCCESS) {
+            return made;
+        }
     }
     std::vector<std::string> names{key.hiveFolder};
     names.insert(names.end(), key.components.begin(), key.components.end());
@@ -249,8 +261,8 @@ LONG MakeKeyDirs(const Layer& layer, const HKEY__& key, fs::path& dir) {
             continue;
         }
         dir /= name;
-        if (mkdir(dir.c_str(), 0755) != 0 && errno != EEXIST) {
-            return ErrnoToResult(errno, static_cast<LONG>(ERROR_CANTWRITE));
+        if (LONG made = MakeFolder(dir); made != ERROR_SUCCESS) {
+            return made;
         }
     }
     return ERROR_SUCCESS;

@@ -170,6 +170,15 @@ TEST_F(RegistryTest, ValuesAnotherUserCouldHaveWrittenAreRefused) {
     }
 }
 
+TEST_F(RegistryTest, FoldersItMakesAreReadableBackWhateverTheUmask) {
+    const mode_t before = umask(0);
+    const std::string nested = (root.Path() / "nested" / "root").string();
+    vareko::testing::ScopedEnv nestedRoot("VAREKO_REGISTRY_ROOT", nested.c_str());
+    EXPECT_EQ(SetString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Vendor\\App", nullptr, "/usr/lib/a.so"), ERROR_SUCCESS);
+    umask(before);
+    EXPECT_EQ(Query("SOFTWARE\\Vendor\\App", nullptr).result, ERROR_SUCCESS);
+}
+
 TEST_F(RegistryTest, AddedTerminatorMustFitTheCallersBuffer) {
     root.WriteFile(kValueFile, "REG_SZ\nabcd");  // 4 bytes stored, 5 returned
     Read tight = Query("SOFTWARE\\Vendor\\App", nullptr, 4);
