@@ -42,6 +42,12 @@ public:
         return file.string();
     }
     std::string At(const std::string& relative) const { return base + "/" + relative; }
+    // MakeFile(file), then `changed` (the file or a folder above it) gets `mode`.
+    std::string MakeFileWithMode(const std::string& file, const std::string& changed, mode_t mode) {
+        std::string path = MakeFile(file);
+        chmod(At(changed).c_str(), mode);
+        return path;
+    }
 
     TempDir scratch;
     std::string base;
@@ -76,39 +82,19 @@ TEST_F(TrustedPathTest, EachFailureNamesWhatFailedIt) {
          },
          PathTrust::NotAFile, "lib"},
         {"library 0666",
-         [](TrustedPathTest& t) {
-             std::string path = t.MakeFile("lib/x.so");
-             chmod(path.c_str(), 0666);
-             return path;
-         },
+         [](TrustedPathTest& t) { return t.MakeFileWithMode("lib/x.so", "lib/x.so", 0666); },
          PathTrust::WritableByOthers, "lib/x.so"},
         {"library 0664",
-         [](TrustedPathTest& t) {
-             std::string path = t.MakeFile("lib/x.so");
-             chmod(path.c_str(), 0664);
-             return path;
-         },
+         [](TrustedPathTest& t) { return t.MakeFileWithMode("lib/x.so", "lib/x.so", 0664); },
          PathTrust::WritableByOthers, "lib/x.so"},
         {"folder 0777 two levels up",
-         [](TrustedPathTest& t) {
-             std::string path = t.MakeFile("open/lib/x.so");
-             chmod(t.At("open").c_str(), 0777);
-             return path;
-         },
+         [](TrustedPathTest& t) { return t.MakeFileWithMode("open/lib/x.so", "open", 0777); },
          PathTrust::WritableByOthers, "open"},
         {"folder 0775",
-         [](TrustedPathTest& t) {
-             std::string path = t.MakeFile("lib/x.so");
-             chmod(t.At("lib").c_str(), 0775);
-             return path;
-         },
+         [](TrustedPathTest& t) { return t.MakeFileWithMode("lib/x.so", "lib", 0775); },
          PathTrust::WritableByOthers, "lib"},
         {"sticky world-writable folder: only when root owns it",
-         [](TrustedPathTest& t) {
-             std::string path = t.MakeFile("sticky/x.so");
-             chmod(t.At("sticky").c_str(), 01777);
-             return path;
-         },
+         [](TrustedPathTest& t) { return t.MakeFileWithMode("sticky/x.so", "sticky", 01777); },
          root ? PathTrust::Trusted : PathTrust::WritableByOthers, root ? "" : "sticky"},
         {"link to a library in a 0777 folder",
          [](TrustedPathTest& t) {
