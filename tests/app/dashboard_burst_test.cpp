@@ -28,7 +28,7 @@ constexpr int kReceiveFailed = -1;
 // datagram that ReceiveInto takes.
 class QueueSource final : public TelemetrySource {
 public:
-    void Open() override {}
+    SourceOpenResult Open() override { return {}; }
     int ReceiveInto(TelemetrySample& sample) override { return Take(sample); }
     int ReceiveQueuedInto(TelemetrySample& sample) override {
         if (oneAtATime || waiting.empty()) return kNothingQueued;
