@@ -69,7 +69,7 @@ private:
 
 class ReplayedDatagram final : public TelemetrySource {
 public:
-    void Open() override {}
+    SourceOpenResult Open() override { return {}; }
     int ReceiveInto(TelemetrySample& sample) override { return ParseTelemetry(text.c_str(), sample); }
     std::string text;
 };
