@@ -48,6 +48,16 @@ std::size_t LitPixels(const DeviceBitmap& frame) {
 class DisplayPipelineTest : public LinkFixture {
 public:
     platform::TestClock clock{10000};
+
+    // Page 1 with one medium text "RPM 97" at (10, 15); page 0 selected again.
+    // Returns the text's handle, null when the page could not be added.
+    static ObjectHandle AddEnginePage(DisplayManager& manager) {
+        if (manager.AddPage() != 2 || manager.SelectPage(1) != 1) return nullptr;
+        ObjectHandle rpm = manager.CreateTextObject(TextKind::Static, SizeClass::Medium, 0, 100);
+        manager.SetObjectOrigin(rpm, 10, 15);
+        manager.SetObjectText(rpm, L"RPM 97");
+        return manager.SelectPage(0) == 1 ? rpm : nullptr;
+    }
 };
 
 TEST_F(DisplayPipelineTest, FramesAndButtonsTravelThroughTheLibrary) {
@@ -58,12 +68,8 @@ TEST_F(DisplayPipelineTest, FramesAndButtonsTravelThroughTheLibrary) {
     ObjectHandle unit = manager.CreateTextObject(TextKind::Static, SizeClass::Small, 0, 40);
     manager.SetObjectOrigin(unit, 100, 30);
     manager.SetObjectText(unit, L"km/h");
-    ASSERT_EQ(manager.AddPage(), 2);
-    ASSERT_EQ(manager.SelectPage(1), 1);
-    ObjectHandle rpm = manager.CreateTextObject(TextKind::Static, SizeClass::Medium, 0, 100);
-    manager.SetObjectOrigin(rpm, 10, 15);
-    manager.SetObjectText(rpm, L"RPM 97");
-    ASSERT_EQ(manager.SelectPage(0), 1);
+    ObjectHandle rpm = AddEnginePage(manager);
+    ASSERT_NE(rpm, nullptr);
 
     ReferencePage flight;
     flight.AddText(TextKind::Static, SizeClass::Large, 80, 4, 2, L"412");
@@ -118,12 +124,7 @@ TEST_F(DisplayPipelineTest, StreamingWarningIsInItsBoxInTheFirstFrameBack) {
     ObjectHandle warning = manager.CreateTextObject(TextKind::Streaming, SizeClass::Small, 0, 80);
     manager.SetObjectOrigin(warning, 80, 30);
     manager.SetObjectText(warning, kWarning);
-    ASSERT_EQ(manager.AddPage(), 2);
-    ASSERT_EQ(manager.SelectPage(1), 1);
-    ObjectHandle rpm = manager.CreateTextObject(TextKind::Static, SizeClass::Medium, 0, 100);
-    manager.SetObjectOrigin(rpm, 10, 15);
-    manager.SetObjectText(rpm, L"RPM 97");
-    ASSERT_EQ(manager.SelectPage(0), 1);
+    ASSERT_NE(AddEnginePage(manager), nullptr);
     ReferencePage flight;
     flight.AddText(TextKind::Streaming, SizeClass::Small, 80, 80, 30, kWarning);
 
