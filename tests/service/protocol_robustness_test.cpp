@@ -9,6 +9,7 @@
 #include <random>
 
 #include "tests/service/service_harness.h"
+#include "tools/display-service/control_client.h"
 
 namespace vareko::displayservice::testing {
 namespace {
@@ -142,6 +143,32 @@ TEST_F(ProtocolRobustnessTest, AClientThatStopsReadingDoesNotStallOthers) {
         if (!stuck.Send(SnapshotRequestMessage{})) break;
     }
     ExpectGoodClientUnaffected();
+}
+
+// Two control connections read on two threads at once, as the soak's
+// observer and its status checks do: each reply reaches its own connection
+// whole, never bytes received by the other.
+TEST_F(ProtocolRobustnessTest, ControlClientsOnTwoThreadsGetTheirOwnReplies) {
+    constexpr int kRequests = 300;
+    ControlClient snapshots;
+    ControlClient statuses;
+    ASSERT_EQ(snapshots.Connect(dir.SocketPath(), 1000), "");
+    ASSERT_EQ(statuses.Connect(dir.SocketPath(), 1000), "");
+    int badSnapshots = 0;
+    std::thread reader([&] {
+        for (int i = 0; i < kRequests; ++i) {
+            SnapshotMessage snapshot;
+            if (!snapshots.Request(SnapshotRequestMessage{}, snapshot, 1000) || snapshot.pixels[0] != 222) ++badSnapshots;
+        }
+    });
+    int badStatuses = 0;
+    for (int i = 0; i < kRequests; ++i) {
+        StatusMessage status;
+        if (!statuses.Request(StatusRequestMessage{}, status, 1000) || status.text.rfind("socket: ", 0) != 0) ++badStatuses;
+    }
+    reader.join();
+    EXPECT_EQ(badSnapshots, 0);
+    EXPECT_EQ(badStatuses, 0);
 }
 
 TEST_F(ProtocolRobustnessTest, ClientsOfAnotherUserAreRefused) {

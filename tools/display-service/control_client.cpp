@@ -36,15 +36,14 @@ bool ControlClient::Send(const ClientMessage& message) {
 }
 
 ControlClient::Wait ControlClient::Receive(ServiceMessage& out, int timeoutMs) {
-    static std::uint8_t buffer[kMaxServiceMessageBytes];
     pollfd p{fd_, POLLIN, 0};
     const int ready = poll(&p, 1, timeoutMs);
     if (ready == 0) return Wait::kTimeout;
     if (ready < 0) return errno == EINTR ? Wait::kTimeout : Wait::kGone;
-    const ssize_t n = recv(fd_, buffer, sizeof buffer, MSG_DONTWAIT);
+    const ssize_t n = recv(fd_, buffer_.data(), buffer_.size(), MSG_DONTWAIT);
     if (n < 0 && (errno == EAGAIN || errno == EINTR)) return Wait::kTimeout;
     if (n <= 0) return Wait::kGone;
-    return DecodeServiceMessage({buffer, static_cast<std::size_t>(n)}, out) == DecodeStatus::kOk ? Wait::kMessage
+    return DecodeServiceMessage({buffer_.data(), static_cast<std::size_t>(n)}, out) == DecodeStatus::kOk ? Wait::kMessage
                                                                                                   : Wait::kGone;
 }
 

@@ -2,7 +2,9 @@
 // connect, send one message, wait (bounded) for replies. POSIX only.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "tools/display-service/message_codec.h"
 
@@ -41,6 +43,8 @@ public:
 
 private:
     int fd_ = -1;
+    // Per connection: clients on different threads never share a buffer.
+    std::vector<std::uint8_t> buffer_ = std::vector<std::uint8_t>(kMaxServiceMessageBytes);
 };
 
 }  // namespace vareko::displayservice

@@ -1,7 +1,9 @@
 // The Linux library's transport: the service's Unix SOCK_SEQPACKET socket, so
 // every send and receive is one whole message; frames go through a frame
 // slot in shared memory once the service has it. Linux only.
+#include <array>
 #include <cerrno>
+#include <cstdint>
 #include <poll.h>
 #include <sys/socket.h>
 #include <sys/uio.h>
@@ -25,16 +27,15 @@ public:
     UnixPacketTransport& operator=(const UnixPacketTransport&) = delete;
 
     Receive ReceiveOne(ServiceMessage& message) override {
-        static std::uint8_t buffer[kMaxServiceMessageBytes];
         for (;;) {
-            iovec part{buffer, sizeof buffer};
+            iovec part{buffer_.data(), buffer_.size()};
             msghdr header{};
             header.msg_iov = &part;
             header.msg_iovlen = 1;
             const ssize_t n = recvmsg(fd_, &header, MSG_DONTWAIT);
             if (n > 0) {
                 if ((header.msg_flags & MSG_TRUNC) != 0) return Receive::kGone;
-                const auto status = DecodeServiceMessage({buffer, static_cast<std::size_t>(n)}, message);
+                const auto status = DecodeServiceMessage({buffer_.data(), static_cast<std::size_t>(n)}, message);
                 return status == DecodeStatus::kOk ? Receive::kMessage : Receive::kGone;
             }
             if (n == 0) return Receive::kGone;
@@ -101,6 +102,8 @@ private:
     }
 
     int fd_;
+    // Per link: links opened on different threads never share a buffer.
+    std::array<std::uint8_t, kMaxServiceMessageBytes> buffer_{};
     std::unique_ptr<FrameSlotMemory> slot_;  // set once the service has it
 };
 
