@@ -1,0 +1,210 @@
+// Browser test of the viewer page on phones and tablets, in Debian's headless
+// chromium with touch and mobile emulation, inside a private network
+// namespace (in_network_namespace.sh):
+//   node tablet_test.mjs VAREKO_DISPLAY BROWSER_TEST_CLIENT LIBRARY
+// For a phone and a tablet, portrait and landscape: the panel is drawn at a
+// whole number of screen pixels per panel pixel, the largest that fits, with
+// no sideways scrolling and buttons at least 48 pixels tall; touches press,
+// hold and release soft buttons as the client reads them; the panel-only
+// mode and the LCD looks work and the look is remembered; requests without
+// the secret are refused; the page shows that it reconnects when the service
+// goes away and what to do when the restarted service refuses its key.
+// With VAREKO_VIEWER_SCREENSHOTS=DIR it saves one screenshot per viewport.
+import path from "node:path";
+
+import { H, Run, W, programsOrSkip, request, showsPattern, sleep, waitFor } from "./harness.mjs";
+
+const { displayTool, testClient, library } =
+  programsOrSkip("node tablet_test.mjs VAREKO_DISPLAY BROWSER_TEST_CLIENT LIBRARY");
+const run = new Run();
+const check = (name, test) => run.check(name, test);
+const screenshots = process.env.VAREKO_VIEWER_SCREENSHOTS;
+// The namespace is private, so a fixed port is free; a restarted service takes it again.
+const port = 18643;
+const host = "127.0.0.1";
+const serveArgs = ["--http-port", String(port), "--tcp-port", "0"];
+
+const viewports = [
+  { name: "phone", width: 360, height: 740, deviceScaleFactor: 3 },
+  { name: "phone-landscape", width: 740, height: 360, deviceScaleFactor: 3 },
+  { name: "tablet", width: 800, height: 1280, deviceScaleFactor: 2 },
+  { name: "tablet-landscape", width: 1280, height: 800, deviceScaleFactor: 2 },
+];
+
+// What the page's geometry looks like from outside, in CSS pixels.
+function geometry(page) {
+  return page.evaluate(() => {
+    const canvas = document.getElementById("panel");
+    const body = getComputedStyle(document.body);
+    const panelOnly = document.body.classList.contains("panel-only");
+    const device = document.getElementById("device").getBoundingClientRect();
+    const end = document.getElementById(panelOnly ? "buttons" : "controls").getBoundingClientRect();
+    return {
+      scrollWidth: document.scrollingElement.scrollWidth,
+      innerWidth, innerHeight, ratio: devicePixelRatio,
+      scale: Number(canvas.dataset.scale), canvasWidth: canvas.width, canvasHeight: canvas.height,
+      shownWidth: canvas.getBoundingClientRect().width,
+      buttons: [...document.querySelectorAll("#buttons button")].map((b) => b.getBoundingClientRect().toJSON()),
+      roomWidth: innerWidth - parseFloat(body.paddingLeft) - parseFloat(body.paddingRight) - device.width,
+      roomHeight: panelOnly ? innerHeight - device.height
+                            : innerHeight - end.bottom - scrollY - parseFloat(body.paddingBottom),
+    };
+  });
+}
+
+// Fits without sideways scrolling, crisp, and no whole step larger would fit.
+function checkFit(g) {
+  const problems = [];
+  if (g.scrollWidth > g.innerWidth) problems.push(`scrolls sideways: ${g.scrollWidth} > ${g.innerWidth}`);
+  if (g.canvasWidth !== W * g.scale || g.canvasHeight !== H * g.scale) problems.push(`canvas ${g.canvasWidth}`);
+  if (Math.abs(g.shownWidth * g.ratio - g.canvasWidth) > 0.5) problems.push(`shown ${g.shownWidth} CSS px`);
+  if (g.roomWidth < -0.5 || g.roomHeight < -0.5) problems.push(`overflows by ${g.roomWidth}, ${g.roomHeight}`);
+  if (g.roomWidth >= W / g.ratio && g.roomHeight >= H / g.ratio) problems.push(`scale ${g.scale} is not the largest`);
+  for (const b of g.buttons) {
+    if (b.height < 48 || b.right > g.innerWidth) problems.push(`button ${JSON.stringify(b)}`);
+  }
+  if (problems.length) throw new Error(problems.join("; "));
+}
+
+async function openViewer(browser, viewport, url) {
+  const { name, ...size } = viewport;
+  const context = await browser.newContext({
+    viewport: { width: size.width, height: size.height }, deviceScaleFactor: size.deviceScaleFactor,
+    isMobile: true, hasTouch: true,
+  });
+  const page = await context.newPage();
+  await page.goto(url);
+  await waitFor(async () => (await page.evaluate(() => document.body.dataset.link)) === "live" &&
+                            showsPattern(page), `the live panel on the ${name}`);
+  return { context, page };
+}
+
+// Touches through the browser's input layer, so the page sees what a finger makes.
+async function touchPad(context, page) {
+  const cdp = await context.newCDPSession(page);
+  const centre = async (index) => {
+    const box = await page.locator(`#buttons button[data-index="${index}"]`).boundingBox();
+    return { x: box.x + box.width / 2, y: box.y + box.height / 2 };
+  };
+  const send = (type, points) => cdp.send("Input.dispatchTouchEvent", { type, touchPoints: points });
+  return { centre, send };
+}
+
+// Waits for the client's words to read `expected` exactly, then for a quiet
+// moment in which nothing more arrives.
+async function sawExactly(words, expected) {
+  const text = JSON.stringify(expected);
+  await waitFor(() => words.length >= expected.length, `button words ${text}`);
+  await sleep(250);
+  const seen = JSON.stringify(words.splice(0));
+  if (seen !== text) throw new Error(`button words ${seen}, expected ${text}`);
+}
+
+async function main() {
+  let service = await run.startService(displayTool, serveArgs);
+  const { words } = run.startClient(testClient, library);
+  const browser = await run.launchBrowser();
+  const pages = {};
+  for (const viewport of viewports) {
+    await check(`${viewport.name}: the panel fits at its largest whole scale`, async () => {
+      pages[viewport.name] = await openViewer(browser, viewport, service.url);
+      const { page } = pages[viewport.name];
+      checkFit(await geometry(page));
+      if (screenshots) await page.screenshot({ path: path.join(screenshots, `viewer-${viewport.name}.png`) });
+    });
+  }
+  const phone = pages.phone, tablet = pages["tablet-landscape"];
+  if (!phone || !tablet) throw new Error("no phone or tablet page to go on with");
+
+  await check("phone: a touch presses, holds and releases a soft button, once", async () => {
+    const touch = await touchPad(phone.context, phone.page);
+    const at = await touch.centre(1);
+    await touch.send("touchStart", [at]);
+    await waitFor(() => words.includes(2), "button word 2");
+    await sleep(600);  // held: no release reaches the client while the finger stays
+    await phone.page.waitForSelector('#buttons button[data-index="1"].down');
+    await touch.send("touchEnd", []);
+    await sawExactly(words, [2, 0]);
+  });
+
+  await check("phone: a cancelled touch releases the button", async () => {
+    const touch = await touchPad(phone.context, phone.page);
+    await touch.send("touchStart", [await touch.centre(3)]);
+    await waitFor(() => words.includes(8), "button word 8");
+    await touch.send("touchCancel", []);
+    await sawExactly(words, [8, 0]);
+  });
+
+  await check("tablet: two fingers hold two buttons and lift one at a time", async () => {
+    const touch = await touchPad(tablet.context, tablet.page);
+    const first = { ...(await touch.centre(0)), id: 1 }, third = { ...(await touch.centre(2)), id: 2 };
+    await touch.send("touchStart", [first]);
+    await waitFor(() => words.includes(1), "button word 1");
+    await touch.send("touchStart", [first, third]);
+    await waitFor(() => words.includes(5), "button word 5");
+    await touch.send("touchEnd", [first]);  // the first finger lifts
+    await waitFor(() => words.includes(4), "button word 4");
+    await touch.send("touchEnd", []);
+    await sawExactly(words, [1, 5, 4, 0]);
+  });
+
+  await check("tablet: one tap shows the panel only, full screen, and a tap on the panel leaves", async () => {
+    const { page } = tablet;
+    const before = (await geometry(page)).scale;
+    await page.tap("#full");
+    await waitFor(() => page.evaluate(() => document.body.classList.contains("panel-only")), "panel-only mode");
+    await waitFor(async () => (await geometry(page)).scale > before, "a larger panel");
+    const g = await geometry(page);
+    checkFit(g);
+    if (!(await page.locator("#controls").isHidden())) throw new Error("the controls are still shown");
+    await page.tap("#panel");
+    await waitFor(() => page.evaluate(() => !document.body.classList.contains("panel-only")), "the whole page");
+    await waitFor(async () => (await geometry(page)).scale === before, `scale ${before} again`);
+  });
+
+  await check("tablet: the amber look colours the panel and is remembered", async () => {
+    const { page } = pages.tablet;
+    await page.selectOption("#look", "amber");
+    const amber = () => page.evaluate(() => {
+      const canvas = document.getElementById("panel");
+      const s = Number(canvas.dataset.scale);
+      const [r, g, b] = canvas.getContext("2d").getImageData(s >> 1, s >> 1, 1, 1).data;  // a lit border pixel
+      return r > 200 && g > 120 && g < 210 && b < 90;
+    });
+    await waitFor(amber, "an amber panel");
+    await page.reload();
+    await waitFor(async () => (await page.evaluate(() => document.body.dataset.look)) === "amber" && amber(),
+                  "amber after a reload");
+    if (screenshots) await page.screenshot({ path: path.join(screenshots, "viewer-tablet.png") });
+  });
+
+  await check("the page says whether it keeps the screen awake", async () => {
+    const text = await phone.page.locator("#awake").innerText();
+    if (!/awake|sleep/.test(text)) throw new Error(`wake lock status "${text}"`);
+  });
+
+  await check("requests without the secret are refused", async () => {
+    const own = { Host: `${host}:${port}` };
+    const statuses = [];
+    for (const url of ["/", "/api/state", "/frame.png", "/events"]) statuses.push(await request(host, port, "GET", url, own));
+    if (statuses.some((s) => s !== 401)) throw new Error(`statuses ${statuses}`);
+  });
+
+  await check("phone: the page shows the service going away, and what to do when the new one refuses its key",
+              async () => {
+    const { page } = phone;
+    await run.stopService(service);
+    await waitFor(async () => (await page.evaluate(() => document.body.dataset.link)) === "reconnecting" &&
+                              page.locator("#reconnecting").isVisible(), "the reconnecting notice");
+    service = await run.startService(displayTool, serveArgs);
+    await waitFor(async () => (await page.evaluate(() => document.body.dataset.link)) === "refused",
+                  "the refused notice", 15000);
+    const advice = await page.locator("#refused").innerText();
+    if (!advice.includes("vareko-display url")) throw new Error(`advice "${advice}"`);
+    await page.goto(service.url);
+    await waitFor(async () => (await page.evaluate(() => document.body.dataset.link)) === "live" &&
+                              showsPattern(page), "the live panel again");
+  });
+}
+
+await run.finish("browser viewer on phones and tablets", main);
