@@ -17,7 +17,19 @@ import { H, Run, W, programsOrSkip, request, showsPattern, sleep, waitFor } from
 const { displayTool, testClient, library } =
   programsOrSkip("node tablet_test.mjs VAREKO_DISPLAY BROWSER_TEST_CLIENT LIBRARY");
 const run = new Run();
-const check = (name, test) => run.check(name, test);
+const pages = {};
+// A failure says what state each open page's link to the service was in.
+const check = (name, test) => run.check(name, async () => {
+  try {
+    await test();
+  } catch (e) {
+    const links = [];
+    for (const [key, { page }] of Object.entries(pages)) {
+      links.push(`${key} ${await page.evaluate(() => document.body.dataset.link).catch(() => "closed")}`);
+    }
+    throw new Error(`${e.message} (pages: ${links.join(", ")})`);
+  }
+});
 const screenshots = process.env.VAREKO_VIEWER_SCREENSHOTS;
 // The namespace is private, so a fixed port is free; a restarted service takes it again.
 const port = 18643;
@@ -104,7 +116,8 @@ async function main() {
   let service = await run.startService(displayTool, serveArgs);
   const { words } = run.startClient(testClient, library);
   const browser = await run.launchBrowser();
-  const pages = {};
+  // The service keeps a few event streams; pages not needed later close.
+  const kept = ["phone", "tablet", "tablet-landscape"];
   for (const viewport of viewports) {
     await check(`${viewport.name}: the panel fits at its largest whole scale`, async () => {
       pages[viewport.name] = await openViewer(browser, viewport, service.url);
@@ -112,6 +125,10 @@ async function main() {
       checkFit(await geometry(page));
       if (screenshots) await page.screenshot({ path: path.join(screenshots, `viewer-${viewport.name}.png`) });
     });
+    if (!kept.includes(viewport.name) && pages[viewport.name]) {
+      await pages[viewport.name].context.close();
+      delete pages[viewport.name];
+    }
   }
   const phone = pages.phone, tablet = pages["tablet-landscape"];
   if (!phone || !tablet) throw new Error("no phone or tablet page to go on with");
@@ -176,6 +193,8 @@ async function main() {
     await waitFor(async () => (await page.evaluate(() => document.body.dataset.look)) === "amber" && amber(),
                   "amber after a reload");
     if (screenshots) await page.screenshot({ path: path.join(screenshots, "viewer-tablet.png") });
+    await pages.tablet.context.close();
+    delete pages.tablet;
   });
 
   await check("the page says whether it keeps the screen awake", async () => {
