@@ -18,6 +18,14 @@ export const W = 160, H = 43;
 export const patternWhite = (x, y) =>
   (x * 7 + y * 3) % 5 === 0 || x === 0 || y === 0 || x === W - 1 || y === H - 1;
 
+// The phone and tablet viewports, portrait and landscape, with touch.
+export const viewports = [
+  { name: "phone", width: 360, height: 740, deviceScaleFactor: 3 },
+  { name: "phone-landscape", width: 740, height: 360, deviceScaleFactor: 3 },
+  { name: "tablet", width: 800, height: 1280, deviceScaleFactor: 2 },
+  { name: "tablet-landscape", width: 1280, height: 800, deviceScaleFactor: 2 },
+];
+
 export function skip(reason) {
   console.log(`skipped: ${reason}`);
   process.exit(77);
@@ -61,6 +69,17 @@ export function request(host, port, method, url, headers) {
     });
     req.on("error", reject);
     req.end();
+  });
+}
+
+// Debian's chromium, headless, with nothing that reaches out to the network.
+export async function launchChromium() {
+  const { chromium } = await import("playwright-core");
+  return chromium.launch({
+    executablePath: chromiumPath,
+    headless: true,
+    args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
+           "--disable-component-update", "--disable-sync"],
   });
 }
 
@@ -111,13 +130,7 @@ export class Run {
   }
 
   async launchBrowser() {
-    const { chromium } = await import("playwright-core");
-    this.browser = await chromium.launch({
-      executablePath: chromiumPath,
-      headless: true,
-      args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
-             "--disable-component-update", "--disable-sync"],
-    });
+    this.browser = await launchChromium();
     return this.browser;
   }
 
@@ -162,6 +175,14 @@ export function litCells(page) {
       }
     }
     return lit;
+  });
+}
+
+// A browser context of one viewport, as a phone or tablet shows pages.
+export function newMobileContext(browser, viewport) {
+  return browser.newContext({
+    viewport: { width: viewport.width, height: viewport.height }, deviceScaleFactor: viewport.deviceScaleFactor,
+    isMobile: true, hasTouch: true,
   });
 }
 

@@ -9,10 +9,9 @@
 // mode and the LCD looks work and the look is remembered; requests without
 // the secret are refused; the page shows that it reconnects when the service
 // goes away and what to do when the restarted service refuses its key.
-// With VAREKO_VIEWER_SCREENSHOTS=DIR it saves one screenshot per viewport.
-import path from "node:path";
-
-import { H, Run, W, programsOrSkip, request, showsPattern, sleep, waitFor } from "./harness.mjs";
+import {
+  H, Run, W, newMobileContext, programsOrSkip, request, showsPattern, sleep, viewports, waitFor,
+} from "./harness.mjs";
 
 const { displayTool, testClient, library } =
   programsOrSkip("node tablet_test.mjs VAREKO_DISPLAY BROWSER_TEST_CLIENT LIBRARY");
@@ -30,18 +29,10 @@ const check = (name, test) => run.check(name, async () => {
     throw new Error(`${e.message} (pages: ${links.join(", ")})`);
   }
 });
-const screenshots = process.env.VAREKO_VIEWER_SCREENSHOTS;
 // The namespace is private, so a fixed port is free; a restarted service takes it again.
 const port = 18643;
 const host = "127.0.0.1";
 const serveArgs = ["--http-port", String(port), "--tcp-port", "0"];
-
-const viewports = [
-  { name: "phone", width: 360, height: 740, deviceScaleFactor: 3 },
-  { name: "phone-landscape", width: 740, height: 360, deviceScaleFactor: 3 },
-  { name: "tablet", width: 800, height: 1280, deviceScaleFactor: 2 },
-  { name: "tablet-landscape", width: 1280, height: 800, deviceScaleFactor: 2 },
-];
 
 // What the page's geometry looks like from outside, in CSS pixels.
 function geometry(page) {
@@ -50,7 +41,7 @@ function geometry(page) {
     const body = getComputedStyle(document.body);
     const panelOnly = document.body.classList.contains("panel-only");
     const device = document.getElementById("device").getBoundingClientRect();
-    const end = document.getElementById(panelOnly ? "buttons" : "controls").getBoundingClientRect();
+    const buttons = document.getElementById("buttons").getBoundingClientRect();
     return {
       scrollWidth: document.scrollingElement.scrollWidth,
       innerWidth, innerHeight, ratio: devicePixelRatio,
@@ -59,7 +50,7 @@ function geometry(page) {
       buttons: [...document.querySelectorAll("#buttons button")].map((b) => b.getBoundingClientRect().toJSON()),
       roomWidth: innerWidth - parseFloat(body.paddingLeft) - parseFloat(body.paddingRight) - device.width,
       roomHeight: panelOnly ? innerHeight - device.height
-                            : innerHeight - end.bottom - scrollY - parseFloat(body.paddingBottom),
+                            : innerHeight - buttons.bottom - scrollY - parseFloat(body.paddingBottom),
     };
   });
 }
@@ -79,15 +70,11 @@ function checkFit(g) {
 }
 
 async function openViewer(browser, viewport, url) {
-  const { name, ...size } = viewport;
-  const context = await browser.newContext({
-    viewport: { width: size.width, height: size.height }, deviceScaleFactor: size.deviceScaleFactor,
-    isMobile: true, hasTouch: true,
-  });
+  const context = await newMobileContext(browser, viewport);
   const page = await context.newPage();
   await page.goto(url);
   await waitFor(async () => (await page.evaluate(() => document.body.dataset.link)) === "live" &&
-                            showsPattern(page), `the live panel on the ${name}`);
+                            showsPattern(page), `the live panel on the ${viewport.name}`);
   return { context, page };
 }
 
@@ -123,7 +110,6 @@ async function main() {
       pages[viewport.name] = await openViewer(browser, viewport, service.url);
       const { page } = pages[viewport.name];
       checkFit(await geometry(page));
-      if (screenshots) await page.screenshot({ path: path.join(screenshots, `viewer-${viewport.name}.png`) });
     });
     if (!kept.includes(viewport.name) && pages[viewport.name]) {
       await pages[viewport.name].context.close();
@@ -192,7 +178,6 @@ async function main() {
     await page.reload();
     await waitFor(async () => (await page.evaluate(() => document.body.dataset.look)) === "amber" && amber(),
                   "amber after a reload");
-    if (screenshots) await page.screenshot({ path: path.join(screenshots, "viewer-tablet.png") });
     await pages.tablet.context.close();
     delete pages.tablet;
   });

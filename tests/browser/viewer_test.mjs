@@ -8,7 +8,6 @@
 // requests without the owner's cookie (another browser context, or none) and
 // requests with a foreign Host or Origin are refused, and that no other page
 // may frame the viewer. Exits 77 ("skipped") when node_modules or chromium are missing.
-// With VAREKO_VIEWER_SCREENSHOT=FILE it also saves a screenshot of the page.
 import { Run, programsOrSkip, request as requestAt, showsPattern, sleep, waitFor } from "./harness.mjs";
 
 const { displayTool, testClient, library } =
@@ -109,10 +108,6 @@ async function main() {
     await sleep(300);
     if (words.length !== 0) throw new Error(`client saw ${words}`);
   });
-
-  if (process.env.VAREKO_VIEWER_SCREENSHOT) {
-    await page.screenshot({ path: process.env.VAREKO_VIEWER_SCREENSHOT });
-  }
 
   await check("the plug switch unplugs and replugs the device", async () => {
     await page.locator("#plug").click();

@@ -52,7 +52,7 @@ inline constexpr const char* kViewerPage = R"HTML(<!doctype html>
   tr.shown td { color: #9fd3ff; }
   a { color: #9fd3ff; }
   .hint { color: #8a9299; }
-  @media (max-width: 599px) {
+  @media (max-width: 599px), (max-height: 499px) {
     body { --pad: 8px; padding: 8px max(8px, env(safe-area-inset-right)) 8px max(8px, env(safe-area-inset-left)); }
     h1 { font-size: 16px; margin-bottom: 8px; }
     #buttons { gap: 8px; margin-top: 10px; }
@@ -141,16 +141,17 @@ function draw() {
 }
 
 // The largest whole number of device pixels per panel pixel that lets the
-// panel, and what must stay in view below it, fit the window.
+// panel and its buttons fit the window.
 function fitPanel() {
   const ratio = window.devicePixelRatio || 1;
   const pad = parseFloat(getComputedStyle(document.getElementById("bezel")).paddingLeft) * 2;
   const style = getComputedStyle(body);
   const shown = canvas.getBoundingClientRect().height;
-  // Everything above and below the panel that must stay on the screen with it.
+  // What must stay on the screen with the panel: the bezel and the buttons,
+  // and in the whole page the title above them too.
   const around = body.classList.contains("panel-only")
     ? document.getElementById("device").getBoundingClientRect().height - shown
-    : document.getElementById("controls").getBoundingClientRect().bottom + window.scrollY - shown +
+    : document.getElementById("buttons").getBoundingClientRect().bottom + window.scrollY - shown +
       parseFloat(style.paddingBottom);
   const roomWidth = document.documentElement.clientWidth - parseFloat(style.paddingLeft) -
                     parseFloat(style.paddingRight) - pad;
