@@ -1,6 +1,7 @@
 // BitmapObject: the copy through a temporary memory DC.
 #include "toolkit/bitmap_object.h"
 
+#include "toolkit/dc_state_guard.h"
 #include "toolkit/graphics_surface.h"
 
 namespace vareko {
@@ -27,11 +28,12 @@ void BitmapObject::CopyBitmap(GraphicsSurface& surface, POINT source) const {
     if (temporary == nullptr) {
         return;
     }
-    // A bitmap that another DC holds cannot be selected; then nothing is copied.
-    HGDIOBJ previous = SelectObject(temporary, bitmap);
-    if (previous != nullptr) {
-        BitBlt(target, 0, 0, size.cx, size.cy, temporary, source.x, source.y, rasterOp);
-        SelectObject(temporary, previous);
+    {
+        // A bitmap that another DC holds cannot be selected; then nothing is copied.
+        DcStateGuard state(temporary);
+        if (SUCCEEDED(state.Select(bitmap))) {
+            BitBlt(target, 0, 0, size.cx, size.cy, temporary, source.x, source.y, rasterOp);
+        }
     }
     DeleteDC(temporary);
 }

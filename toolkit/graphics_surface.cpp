@@ -6,6 +6,8 @@
 #include <limits>
 #include <new>
 
+#include "toolkit/dc_state_guard.h"
+
 namespace vareko {
 
 namespace {
@@ -123,29 +125,27 @@ void GraphicsSurface::PlotPixel(int x, int y, bool on) {
 }
 
 void GraphicsSurface::DrawLine(int x1, int y1, int x2, int y2) {
-    HGDIOBJ previousPen = SelectObject(memoryDC, GetStockObject(WHITE_PEN));
+    DcStateGuard state(memoryDC);
+    state.Select(GetStockObject(WHITE_PEN));
     MoveToEx(memoryDC, x1, y1, nullptr);
     LineTo(memoryDC, x2, y2);
-    SelectObject(memoryDC, previousPen);
 }
 
+// FillRect takes its brush as an argument, so nothing is selected.
 void GraphicsSurface::FillRectangle(int x, int y, int cx, int cy) {
-    HGDIOBJ previousBrush = SelectObject(memoryDC, GetStockObject(WHITE_BRUSH));
     RECT rect{x, y, SaturatedEnd(x, cx), SaturatedEnd(y, cy)};
     FillRect(memoryDC, &rect, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-    SelectObject(memoryDC, previousBrush);
 }
 
 void GraphicsSurface::DrawString(int x, int y, const WCHAR* text) {
-    int previousMapMode = SetMapMode(memoryDC, MM_TEXT);
-    int previousBkMode = SetBkMode(memoryDC, TRANSPARENT);
+    DcStateGuard state(memoryDC);
+    state.SetMapMode(MM_TEXT);
+    state.SetBackgroundMode(TRANSPARENT);
     int length = 0;
     while (text != nullptr && text[length] != 0) {
         ++length;
     }
     TextOutW(memoryDC, x, y, text, length);
-    SetMapMode(memoryDC, previousMapMode);
-    SetBkMode(memoryDC, previousBkMode);
 }
 
 void GraphicsSurface::EndDraw() {

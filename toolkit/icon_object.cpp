@@ -1,6 +1,7 @@
 // IconObject: DrawIconEx with a transparent background mode, restored after.
 #include "toolkit/icon_object.h"
 
+#include "toolkit/dc_state_guard.h"
 #include "toolkit/graphics_surface.h"
 
 namespace vareko {
@@ -9,12 +10,10 @@ IconObject::~IconObject() = default;
 
 void IconObject::Draw(GraphicsSurface& surface) {
     HDC dc = surface.GetMemoryDC();
-    int previousMode = SetBkMode(dc, TRANSPARENT);
+    DcStateGuard state(dc);
+    state.SetBackgroundMode(TRANSPARENT);
     if (icon != nullptr) {
         DrawIconEx(dc, 0, 0, icon, iconWidth, iconHeight, 0, nullptr, DI_NORMAL);
-    }
-    if (previousMode != 0) {
-        SetBkMode(dc, previousMode);
     }
 }
 

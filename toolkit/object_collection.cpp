@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <limits>
 
+#include "toolkit/dc_state_guard.h"
 #include "toolkit/graphics_surface.h"
 
 namespace vareko {
@@ -55,15 +56,17 @@ void ObjectCollection::Draw(GraphicsSurface& surface) {
         } else {
             SetRectRgn(childClip, boxOrigin.x, boxOrigin.y, right, bottom);
         }
-        SelectClipRgn(dc, childClip);
+        // A child whose clip cannot be made is left out rather than drawn
+        // over its neighbours.
+        DcStateGuard state(dc);
+        if (childClip == nullptr || FAILED(state.SetClip(childClip))) {
+            continue;
+        }
         // The origin is set, not added: a child's origin is a surface position.
-        POINT previousOrigin{0, 0};
-        SetViewportOrgEx(dc, boxOrigin.x, boxOrigin.y, &previousOrigin);
+        state.SetViewportOrigin(boxOrigin.x, boxOrigin.y);
         const POINT* contentOffset = child->GetOffset();
-        OffsetViewportOrgEx(dc, contentOffset->x, contentOffset->y, nullptr);
+        state.OffsetViewportOrigin(contentOffset->x, contentOffset->y);
         child->Draw(surface);
-        SelectClipRgn(dc, nullptr);
-        SetViewportOrgEx(dc, previousOrigin.x, previousOrigin.y, nullptr);
     }
 }
 

@@ -22,10 +22,7 @@ LONG TextWidth(const DisplayObject* segment) {
 
 StreamingTextObject::StreamingTextObject() = default;
 
-StreamingTextObject::~StreamingTextObject() {
-    ClearSegments();
-    if (font != nullptr) DeleteObject(font);
-}
+StreamingTextObject::~StreamingTextObject() { ClearSegments(); }
 
 HRESULT StreamingTextObject::Initialize() {
     state = Waiting;
@@ -37,9 +34,7 @@ HRESULT StreamingTextObject::Initialize() {
     layoutDirty = FALSE;
     headSegment = nullptr;
     remainder = 0.0f;
-    if (font != nullptr) DeleteObject(font);
-    font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    if (font != nullptr) SetPointSize(8);
+    if (SUCCEEDED(font.HoldDefault())) SetPointSize(8);
     return ObjectCollection::Initialize();
 }
 
@@ -85,36 +80,22 @@ void StreamingTextObject::SetSeparator(const wchar_t* newSeparator) {
     layoutDirty = TRUE;
 }
 
-void StreamingTextObject::ReplaceFont(const LOGFONTW& logFont) {
-    if (font != nullptr) DeleteObject(font);
-    font = CreateFontIndirectW(&logFont);
-}
-
+// The three attribute setters leave the row alone: segments made later take
+// the new font.
 void StreamingTextObject::SetFaceName(const wchar_t* faceName) {
     if (faceName == nullptr) return;
-    LOGFONTW logFont = DescribeFont(font);
-    CopyFaceName(logFont, faceName);
-    ReplaceFont(logFont);
+    font.Set(font.WithFaceName(faceName));
 }
 
-void StreamingTextObject::SetPointSize(int points) {
-    LOGFONTW logFont = DescribeFont(font);
-    logFont.lfHeight = PointsToHeight(points);
-    ReplaceFont(logFont);
-}
+void StreamingTextObject::SetPointSize(int points) { font.Set(font.WithPointSize(points)); }
 
-void StreamingTextObject::SetWeight(int weight) {
-    LOGFONTW logFont = DescribeFont(font);
-    logFont.lfWeight = weight;
-    ReplaceFont(logFont);
-}
+void StreamingTextObject::SetWeight(int weight) { font.Set(font.WithWeight(weight)); }
 
 void StreamingTextObject::SetFont(const LOGFONTW& logFont) {
-    ReplaceFont(logFont);
-    layoutDirty = TRUE;
+    if (font.Set(logFont)) layoutDirty = TRUE;
 }
 
-HFONT StreamingTextObject::GetFont() const { return font; }
+HFONT StreamingTextObject::GetFont() const { return font.Get(); }
 void StreamingTextObject::SetAlignment(UINT flags) { alignment = flags; }
 void StreamingTextObject::SetStartDelay(DWORD ms) { startDelay = ms; }
 void StreamingTextObject::SetSpeed(int pixelsPerSecond) { speed = pixelsPerSecond; }
@@ -128,7 +109,7 @@ int StreamingTextObject::AddSegment(const wchar_t* segmentText) {
     segment->SetOffset(offset.x, offset.y);
     segment->SetSize(GetWidth(), GetHeight());
     segment->SetBackgroundMode(OPAQUE);
-    if (font != nullptr) segment->SetFont(DescribeFont(font));
+    if (font.Get() != nullptr) segment->SetFont(font.Describe());
     layoutDirty = TRUE;
     children.push_back(segment);
     madeSegments.push_back(segment);
@@ -219,7 +200,7 @@ void StreamingTextObject::BuildRow(GraphicsSurface& surface) {
     }
     TextObject* first = First();
     if (first == nullptr) return;
-    if (font != nullptr) first->SetFont(DescribeFont(font));
+    if (font.Get() != nullptr) first->SetFont(font.Describe());
     ObjectCollection::Draw(surface);  // measures the first segment
     if (first->GetTextExtent()->cx > GetWidth()) {
         first->SetAlignment(0);

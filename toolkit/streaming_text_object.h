@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "toolkit/object_collection.h"
+#include "toolkit/owned_font.h"
 #include "toolkit/text_object.h"
 
 namespace vareko {
@@ -56,6 +57,8 @@ public:
     void ClearSegments();
 
     State GetState() const { return state; }
+    // The row is built again at the next draw.
+    BOOL IsLayoutDirty() const { return layoutDirty; }
     int SegmentCount() const { return static_cast<int>(children.size()); }
     // The segment at an index, or null (also for a child it did not make).
     const TextObject* Segment(int index) const;
@@ -68,7 +71,6 @@ private:
     TextObject* First() const;
     bool Made(const DisplayObject* child) const;
     void DropForeignChildren();
-    void ReplaceFont(const LOGFONTW& logFont);
     void BuildRow(GraphicsSurface& surface);
     void Advance();
     void Arrange();
@@ -90,7 +92,7 @@ private:
     std::vector<TextObject*> madeSegments;
     std::wstring text;
     std::wstring separator = L"   ";
-    HFONT font = nullptr;
+    OwnedFont font;
     UINT alignment = 0;
     float remainder = 0.0f;
 };

@@ -1,67 +1,35 @@
 // TextObject: font handling, lazy measuring and drawing of a static text.
 #include "toolkit/text_object.h"
 
-#include <cwchar>
-
+#include "toolkit/dc_state_guard.h"
 #include "toolkit/graphics_surface.h"
 
 namespace vareko {
 
-LOGFONTW DescribeFont(HFONT font) {
-    LOGFONTW logFont{};
-    if (font != nullptr) GetObjectW(font, sizeof(logFont), &logFont);
-    return logFont;
-}
-
-void CopyFaceName(LOGFONTW& logFont, const wchar_t* faceName) {
-    int i = 0;
-    for (; i < LF_FACESIZE - 1 && faceName[i] != L'\0'; ++i) logFont.lfFaceName[i] = faceName[i];
-    for (; i < LF_FACESIZE; ++i) logFont.lfFaceName[i] = L'\0';
-}
-
-LONG PointsToHeight(int points) { return -MulDiv(points, 96, 72); }
-
 TextObject::TextObject() = default;
 
-TextObject::~TextObject() {
-    if (font != nullptr) DeleteObject(font);
-}
+TextObject::~TextObject() = default;
 
 HRESULT TextObject::Initialize() {
-    if (font != nullptr) DeleteObject(font);
-    font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
-    if (font == nullptr) return E_OUTOFMEMORY;
+    if (FAILED(font.HoldDefault())) return E_OUTOFMEMORY;
     SetPointSize(8);
     return S_OK;
 }
 
 void TextObject::SetFont(const LOGFONTW& logFont) {
-    // Deleting the stock font that Initialize took has no effect.
-    if (font != nullptr) DeleteObject(font);
-    font = CreateFontIndirectW(&logFont);
-    extentsDirty = TRUE;
+    if (font.Set(logFont)) extentsDirty = TRUE;
 }
 
 void TextObject::SetFaceName(const wchar_t* faceName) {
     if (faceName == nullptr) return;
-    LOGFONTW logFont = DescribeFont(font);
-    CopyFaceName(logFont, faceName);
-    SetFont(logFont);
+    SetFont(font.WithFaceName(faceName));
 }
 
-void TextObject::SetPointSize(int points) {
-    LOGFONTW logFont = DescribeFont(font);
-    logFont.lfHeight = PointsToHeight(points);
-    SetFont(logFont);
-}
+void TextObject::SetPointSize(int points) { SetFont(font.WithPointSize(points)); }
 
-void TextObject::SetWeight(int weight) {
-    LOGFONTW logFont = DescribeFont(font);
-    logFont.lfWeight = weight;
-    SetFont(logFont);
-}
+void TextObject::SetWeight(int weight) { SetFont(font.WithWeight(weight)); }
 
-HFONT TextObject::GetFont() const { return font; }
+HFONT TextObject::GetFont() const { return font.Get(); }
 
 void TextObject::SetText(const wchar_t* newText) {
     if (newText == nullptr || text == newText) return;
@@ -75,7 +43,9 @@ void TextObject::SetText(const wchar_t* newText) {
 const wchar_t* TextObject::GetText() const { return text.c_str(); }
 
 void TextObject::SetWordWrap(BOOL on) {
-    format = on ? (format | DT_WORDBREAK) : (format & ~DT_WORDBREAK);
+    const UINT wrapped = on ? (format | DT_WORDBREAK) : (format & ~DT_WORDBREAK);
+    if (wrapped == format) return;
+    format = wrapped;
     extentsDirty = TRUE;
 }
 
@@ -104,7 +74,7 @@ void TextObject::MeasureExtents(HDC dc) {
 }
 
 TextRunLook TextObject::RunLook() const {
-    return TextRunLook{font,      std::wstring_view(text), format, drawParams, textColor,
+    return TextRunLook{font.Get(), std::wstring_view(text), format, drawParams, textColor,
                        GetBackgroundMode(), size, extent,  IsVisible(), inverted};
 }
 
@@ -124,10 +94,12 @@ void TextObject::Draw(GraphicsSurface& surface) {
     }
     if (textLength == 0) return;
 
-    const int previousMapMode = SetMapMode(dc, MM_TEXT);
-    const int previousBkMode = SetBkMode(dc, GetBackgroundMode());
-    const HGDIOBJ previousFont = font != nullptr ? SelectObject(dc, font) : nullptr;
-    const COLORREF previousColor = SetTextColor(dc, textColor);
+    DcStateGuard state(dc);
+    state.SetMapMode(MM_TEXT);
+    state.SetBackgroundMode(GetBackgroundMode());
+    // Without a font of its own the text takes the one the DC holds.
+    if (font.Get() != nullptr) state.Select(font.Get());
+    state.SetTextColour(textColor);
 
     if (extentsDirty) MeasureExtents(dc);
     if (IsVisible()) {
@@ -135,11 +107,6 @@ void TextObject::Draw(GraphicsSurface& surface) {
         DrawTextExW(dc, text.data(), textLength, &rect, format, &drawParams);
         if (inverted) InvertRect(dc, &rect);
     }
-
-    SetMapMode(dc, previousMapMode);
-    SetTextColor(dc, previousColor);
-    SetBkMode(dc, previousBkMode);
-    if (previousFont != nullptr) SelectObject(dc, previousFont);
 }
 
 }  // namespace vareko

@@ -1,14 +1,16 @@
 // TextObject: a piece of UTF-16 text in one font, drawn with DrawTextExW
 // inside its box. Owns its text and its font; measures the text lazily (only
-// after the text, the font or word wrap changed) and keeps both measured
+// after the text, the font or word wrap changed: a setter given the current
+// value changes nothing and measures nothing again) and keeps both measured
 // sizes for the moving text classes built on it. Depends on DisplayObject,
-// GraphicsSurface and the platform's text interface.
+// GraphicsSurface, OwnedFont and the platform's text interface.
 #pragma once
 
 #include <string>
 
 #include "platform/win32.h"
 #include "toolkit/display_object.h"
+#include "toolkit/owned_font.h"
 #include "toolkit/text_run_cache.h"
 
 namespace vareko {
@@ -44,7 +46,7 @@ protected:
     TextRunLook RunLook() const;
 
     std::wstring text;
-    HFONT font = nullptr;
+    OwnedFont font;
     COLORREF textColor = RGB(255, 255, 255);
     int textLength = 0;
     UINT format = DT_NOPREFIX;
@@ -55,14 +57,5 @@ protected:
     SIZE textExtent{0, 0};
     TextRunCache runCache;  // the pixels of the last draw, for an unchanged redraw
 };
-
-// Shared by the text classes: the attributes of `font` (all zero when there
-// is none), and a face name copied into lfFaceName.
-LOGFONTW DescribeFont(HFONT font);
-// Copies at most LF_FACESIZE - 1 code units and always terminates, padding
-// the rest with zeros, so a long name can never leave the field open.
-void CopyFaceName(LOGFONTW& logFont, const wchar_t* faceName);
-// The LOGFONT height of a point size at 96 pixels per inch.
-LONG PointsToHeight(int points);
 
 }  // namespace vareko

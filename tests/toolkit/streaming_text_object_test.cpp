@@ -277,6 +277,32 @@ TEST(StreamingText, SeparatorChangeWhileRunningRebuildsTheRow) {
     ExpectContiguous(row);
 }
 
+TEST(StreamingText, SettersGivenTheCurrentValueLeaveTheRowBuilt) {
+    TestClock clock;
+    TextPage page;
+    StreamingTextObject object;
+    Configure(object, 40);
+    object.SetText(kWarning);
+    page.AddObject(&object);
+    Update(page, clock, 0);
+    ASSERT_FALSE(object.IsLayoutDirty());
+    const HFONT font = object.GetFont();
+    const LOGFONTW current = DescribeFont(font);
+    object.SetText(kWarning);
+    object.SetSeparator(L"       ");
+    object.SetFont(current);
+    object.SetFaceName(L"Microsoft Sans Serif");
+    object.SetPointSize(7);
+    EXPECT_FALSE(object.IsLayoutDirty());
+    EXPECT_EQ(object.GetFont(), font);
+
+    LOGFONTW bold = current;
+    bold.lfWeight = FW_BOLD;
+    object.SetFont(bold);
+    EXPECT_TRUE(object.IsLayoutDirty());
+    EXPECT_NE(object.GetFont(), font);
+}
+
 // The flight page's warning while another page is shown: the ticker is
 // neither ticked nor drawn. Its first frame back must match a ticker that was
 // drawn all along, whatever the time away.

@@ -176,8 +176,12 @@ TEST(TextObject, MeasuresOnlyAfterAChange) {
         void (*apply)(ProbeText&);
     } changes[] = {
         {"text", [](ProbeText& o) { o.SetText(L"Altitude: 12346"); }},
-        {"word wrap", [](ProbeText& o) { o.SetWordWrap(FALSE); }},
-        {"font", [](ProbeText& o) { o.SetPointSize(8); }},
+        {"word wrap", [](ProbeText& o) { o.SetWordWrap(TRUE); }},
+        {"font", [](ProbeText& o) {
+             LOGFONTW other = FontOf(o);
+             other.lfQuality = other.lfQuality == 0 ? 1 : 0;  // same metrics, another font
+             o.SetFont(other);
+         }},
     };
     for (const auto& c : changes) {
         object.SetSize(60, 13);
@@ -188,6 +192,36 @@ TEST(TextObject, MeasuresOnlyAfterAChange) {
         page.Frame();
         EXPECT_EQ(object.GetWrappedExtent()->cy, 13) << c.change;
     }
+}
+
+TEST(TextObject, SettersGivenTheCurrentValueKeepTheFontAndTheMeasures) {
+    TextPage page;
+    ProbeText object;
+    Configure(object, kSizeClasses[2], 60, L"Cap 270");
+    page.AddObject(&object);
+    page.Frame();
+    ASSERT_FALSE(object.extentsDirty);
+    const struct {
+        const char* setter;
+        void (*apply)(ProbeText&);
+    } unchanged[] = {
+        {"text", [](ProbeText& o) { o.SetText(L"Cap 270"); }},
+        {"word wrap", [](ProbeText& o) { o.SetWordWrap(FALSE); }},
+        {"point size", [](ProbeText& o) { o.SetPointSize(kSizeClasses[2].points); }},
+        {"weight", [](ProbeText& o) { o.SetWeight(FW_BOLD); }},
+        {"face name", [](ProbeText& o) { o.SetFaceName(L"Microsoft Sans Serif"); }},
+        {"font", [](ProbeText& o) { o.SetFont(FontOf(o)); }},
+        {"null face name", [](ProbeText& o) { o.SetFaceName(nullptr); }},
+    };
+    const HFONT font = object.GetFont();
+    for (const auto& c : unchanged) {
+        c.apply(object);
+        EXPECT_EQ(object.GetFont(), font) << c.setter;
+        EXPECT_FALSE(object.extentsDirty) << c.setter;
+    }
+    object.SetWeight(FW_NORMAL);
+    EXPECT_NE(object.GetFont(), font);
+    EXPECT_TRUE(object.extentsDirty);
 }
 
 TEST(TextObject, EmptyTextOnlyFillsAndKeepsTheExtents) {
