@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdint>
 
+#include "toolkit/dc_state_guard.h"
 #include "toolkit/graphics_surface.h"
 
 namespace vareko {
@@ -89,7 +90,9 @@ void ProgressBarObject::SetCursorStyle(BOOL on) {
 }
 
 void ProgressBarObject::SetStyle(int newStyle) {
-    style = newStyle;
+    const bool known = newStyle >= static_cast<int>(ProgressStyle::Bar) &&
+                       newStyle <= static_cast<int>(ProgressStyle::FrameOnly);
+    style = known ? newStyle : static_cast<int>(ProgressStyle::FrameOnly);
 }
 
 void ProgressBarObject::Draw(GraphicsSurface& surface) {
@@ -119,14 +122,14 @@ void ProgressBarObject::Draw(GraphicsSurface& surface) {
             // Without its pen the trail is left out; the cursor still shows.
             if (style == static_cast<int>(ProgressStyle::CursorWithTrail) && dotPen != nullptr) {
                 int y = h / 2;
-                HGDIOBJ previous = SelectObject(dc, dotPen);
+                DcStateGuard state(dc);
+                state.Select(dotPen);
                 MoveToEx(dc, 0, y, nullptr);
                 LineTo(dc, x, y);
-                SelectObject(dc, previous);
             }
             break;
         }
-        default:
+        case ProgressStyle::FrameOnly:
             break;
     }
 }

@@ -12,6 +12,7 @@ enum class ProgressStyle : int {
     Bar = 0,
     Cursor = 1,
     CursorWithTrail = 2,
+    FrameOnly = 3,
 };
 
 // Maps value in [a, b] onto the pixel interval [c, d] in single precision:
@@ -29,18 +30,24 @@ class ProgressBarObject : public DisplayObject {
     void Restart() override;
     void Draw(GraphicsSurface& surface) override;
 
+    // Any pair is taken as it is: the mapping runs from minimum at the left
+    // to maximum at the right, so a reversed pair fills from the right, and
+    // equal bounds draw every position at the start. The stored position
+    // is clamped again only by the next SetPosition.
     virtual void SetRange(const int newRange[2]);
     virtual void SetRange(int minimum, int maximum);
     // The pair (minimum, maximum).
     virtual const int* GetRange() const;
-    // Clamps value into the range and returns what was stored; a value that
-    // is not a number stores the maximum.
+    // Clamps value into the range and returns what was stored: at most the
+    // maximum, then at least the minimum, so a reversed range always stores
+    // its minimum; a value that is not a number stores the maximum.
     virtual float SetPosition(float value);
     virtual float GetPosition() const;
     // Cursor when on, else Bar.
     virtual void SetCursorStyle(BOOL on);
-    // Stored unchanged; a value outside ProgressStyle draws the frame only.
+    // A ProgressStyle value; any other value selects FrameOnly.
     virtual void SetStyle(int newStyle);
+    int GetStyle() const { return style; }
 
   protected:
     int range[2] = {0, 100};  // minimum, maximum; not kept in order

@@ -70,6 +70,27 @@ TEST(ProgressBarTest, ChangingTheRangeKeepsThePositionUntilItIsSetAgain) {
     EXPECT_EQ(bar.SetPosition(bar.GetPosition()), 50);
 }
 
+TEST(ProgressBarTest, StylesOutsideTheKnownLooksSelectTheFrameOnly) {
+    const struct {
+        int given, stored;
+    } cases[] = {
+        {0, 0}, {1, 1}, {2, 2}, {3, 3},  // Bar, Cursor, CursorWithTrail, FrameOnly
+        {4, 3}, {7, 3}, {-1, 3}, {INT_MIN, 3}, {INT_MAX, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.given);
+        ProgressBarObject bar;
+        bar.SetStyle(c.given);
+        EXPECT_EQ(bar.GetStyle(), c.stored);
+    }
+    ProgressBarObject bar;
+    bar.SetStyle(2);
+    bar.SetCursorStyle(FALSE);
+    EXPECT_EQ(bar.GetStyle(), 0);  // Bar, not the trail
+    bar.SetCursorStyle(TRUE);
+    EXPECT_EQ(bar.GetStyle(), 1);
+}
+
 struct DrawCase {
     const char* name;
     int minimum, maximum;
