@@ -83,10 +83,16 @@ void ScrollingTextObject::SetEndDelay(DWORD milliseconds) {
 }
 
 void ScrollingTextObject::SetSpeed(int pixelsPerSecond) {
-    speed = pixelsPerSecond;
+    // A negative speed stands still, as the streaming text's does; taken as
+    // it is, it would wrap to a huge one in the unsigned step.
+    speed = std::max(pixelsPerSecond, 0);
 }
 
 void ScrollingTextObject::SetDirection(int newDirection) {
+    if (newDirection != static_cast<int>(ScrollDirection::Horizontal) &&
+        newDirection != static_cast<int>(ScrollDirection::Vertical)) {
+        return;
+    }
     direction = newDirection;
     SetWordWrap(newDirection == static_cast<int>(ScrollDirection::Vertical));
     Restart();

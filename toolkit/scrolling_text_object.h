@@ -37,8 +37,10 @@ class ScrollingTextObject : public TextObject {
 
     void SetStartDelay(DWORD milliseconds);
     void SetEndDelay(DWORD milliseconds);
+    // A negative speed is taken as 0: the text stands still.
     void SetSpeed(int pixelsPerSecond);
-    // 0 horizontal, 1 vertical (word-wrapped); restarts.
+    // 0 horizontal, 1 vertical (word-wrapped); restarts. Any other value is
+    // refused and changes nothing.
     void SetDirection(int newDirection);
     int GetDirection() const;
     BOOL IsFinished() const;

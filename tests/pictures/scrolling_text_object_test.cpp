@@ -163,6 +163,24 @@ TEST_F(ScrollingTextTest, EmptyTextDrawsNothingAndStaysWaiting) {
     EXPECT_EQ(rows, std::vector<std::string>(12, std::string(40, '.')));
 }
 
+TEST_F(ScrollingTextTest, UnknownDirectionsAreRefusedAndNegativeSpeedsStandStill) {
+    Configure(40, 12, kLong);
+    const struct {
+        int given, kept;
+    } directions[] = {{1, 1}, {2, 1}, {-1, 1}, {0, 0}, {INT_MAX, 0}};
+    for (const auto& c : directions) {
+        text_.SetDirection(c.given);
+        EXPECT_EQ(text_.GetDirection(), c.kept) << c.given;
+    }
+    text_.SetStartDelay(0);
+    text_.SetSpeed(-20);
+    Update(0);
+    Update(1);
+    EXPECT_EQ(State(), kScrolling);
+    Update(5000);
+    EXPECT_EQ(OffsetX(), 0);
+}
+
 // Boxes and speeds at the ends of the range: the scroll range saturates
 // instead of overflowing, and the text stays between its start and its end.
 TEST(ScrollingTextExtremes, RangeSaturatesAndTheOffsetStaysInIt) {
