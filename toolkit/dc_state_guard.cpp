@@ -52,15 +52,18 @@ HRESULT DcStateGuard::SetClip(HRGN region) {
 
 HRESULT DcStateGuard::SetViewportOrigin(int x, int y) {
     POINT previous{0, 0};
-    if (!SetViewportOrgEx(dc, x, y, &previous)) return E_FAIL;
-    if (!originSaved) origin = previous;
-    originSaved = true;
-    return S_OK;
+    const BOOL moved = SetViewportOrgEx(dc, x, y, &previous);
+    return KeepOrigin(moved, previous);
 }
 
 HRESULT DcStateGuard::OffsetViewportOrigin(int dx, int dy) {
     POINT previous{0, 0};
-    if (!OffsetViewportOrgEx(dc, dx, dy, &previous)) return E_FAIL;
+    const BOOL moved = OffsetViewportOrgEx(dc, dx, dy, &previous);
+    return KeepOrigin(moved, previous);
+}
+
+HRESULT DcStateGuard::KeepOrigin(BOOL moved, POINT previous) {
+    if (!moved) return E_FAIL;
     if (!originSaved) origin = previous;
     originSaved = true;
     return S_OK;

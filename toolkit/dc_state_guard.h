@@ -41,6 +41,9 @@ public:
     HRESULT OffsetViewportOrigin(int dx, int dy);
 
 private:
+    // Notes the origin a successful move replaced, if it is the first.
+    HRESULT KeepOrigin(BOOL moved, POINT previous);
+
     HDC dc;
     std::array<HGDIOBJ, kMaxSelections> replaced{};
     std::size_t selections = 0;
