@@ -11,22 +11,13 @@
 namespace vareko {
 namespace {
 
-// A memory DC on a 16 x 16 bitmap, with a font, pen and brush of its own
-// selected, so that the objects it holds are known handles.
+// A memory DC on a 16 x 16 bitmap holding known stock objects: the fixed
+// font and the black pen; the probes are the GUI font and the white pen.
 class GuardedDc : public ::testing::Test {
 protected:
     void SetUp() override {
         dc = CreateCompatibleDC(nullptr);
-        ASSERT_NE(dc, nullptr);
         bitmap = CreateBitmap(16, 16, 1, 1, nullptr);
-        ASSERT_NE(bitmap, nullptr);
-        LOGFONTW logFont{};
-        logFont.lfHeight = -11;
-        for (HFONT& font : fonts) {
-            font = CreateFontIndirectW(&logFont);
-            ASSERT_NE(font, nullptr);
-        }
-        pens = {CreatePen(PS_SOLID, 1, RGB(255, 255, 255)), CreatePen(PS_DOT, 1, RGB(255, 255, 255))};
         ASSERT_NE(SelectObject(dc, bitmap), nullptr);
         ASSERT_NE(SelectObject(dc, fonts[0]), nullptr);
         ASSERT_NE(SelectObject(dc, pens[0]), nullptr);
@@ -35,8 +26,6 @@ protected:
     }
     void TearDown() override {
         DeleteDC(dc);
-        for (HFONT font : fonts) DeleteObject(font);
-        for (HPEN pen : pens) DeleteObject(pen);
         DeleteObject(bitmap);
     }
 
@@ -64,8 +53,8 @@ protected:
 
     HDC dc = nullptr;
     HBITMAP bitmap = nullptr;
-    std::array<HFONT, 2> fonts{};
-    std::array<HPEN, 2> pens{};
+    const std::array<HGDIOBJ, 2> fonts{GetStockObject(SYSTEM_FIXED_FONT), GetStockObject(DEFAULT_GUI_FONT)};
+    const std::array<HGDIOBJ, 2> pens{GetStockObject(BLACK_PEN), GetStockObject(WHITE_PEN)};
 };
 
 TEST_F(GuardedDc, EveryChangeComesBackWhenTheGuardEnds) {
