@@ -6,27 +6,18 @@
 // one second. Each flood runs for a bounded time.
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <csignal>
-#include <fcntl.h>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <chrono>
-#include <fstream>
-#include <cstring>
-#include <regex>
-#include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "tests/service/service_harness.h"
+#include "tests/service/served_viewer.h"
 
 namespace vareko::displayservice {
 namespace {
@@ -34,7 +25,13 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-constexpr auto kOwnerAnswerBound = 1s;
+using testing::ConnectLoopback;
+using testing::kOwnerAnswerBound;
+using testing::PeerClosed;
+using testing::ReceiveUntilClosed;
+using testing::SendAll;
+using testing::ServedViewer;
+
 constexpr long kPeakMemoryBoundKiB = 32 * 1024;
 
 #if defined(__SANITIZE_ADDRESS__)
@@ -49,133 +46,6 @@ constexpr bool kSanitized = false;
 // instrumentation makes several times dearer; its build gets three times the
 // bound, still far below what a spinning loop costs (a whole core).
 constexpr double kIdleCpuBoundShare = kSanitized ? 0.15 : 0.05;
-
-int ConnectLoopback(int port) {
-    const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(static_cast<std::uint16_t>(port));
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    if (connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof address) != 0) {
-        close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-bool SendAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t n = send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-        if (n <= 0) return false;
-        bytes.remove_prefix(static_cast<std::size_t>(n));
-    }
-    return true;
-}
-
-// Reads until the peer closes or `timeout` passes.
-std::string ReceiveUntilClosed(int fd, std::chrono::milliseconds timeout) {
-    std::string text;
-    const auto deadline = Clock::now() + timeout;
-    char buffer[4096];
-    while (Clock::now() < deadline) {
-        pollfd p{fd, POLLIN, 0};
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
-        if (poll(&p, 1, static_cast<int>(left.count()) + 1) <= 0) break;
-        const ssize_t n = recv(fd, buffer, sizeof buffer, 0);
-        if (n <= 0) break;
-        text.append(buffer, static_cast<std::size_t>(n));
-    }
-    return text;
-}
-
-// `vareko-display serve` on a free viewer port, without TCP, in a private
-// socket directory; the owner's address is read from its first lines.
-class ServedViewer {
-public:
-    ServedViewer() {
-        int out[2];
-        if (pipe(out) != 0) return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            dup2(out[1], STDOUT_FILENO);
-            execl(VAREKO_DISPLAY_TOOL_PATH, "vareko-display", "serve", "--http-port", "0", "--no-tcp",
-                  static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(out[1]);
-        std::string printed;
-        const std::regex urlLine(R"(viewer http://127\.0\.0\.1:(\d+)/\?key=([0-9a-f]{64})\n)");
-        std::smatch match;
-        const auto deadline = Clock::now() + 5s;
-        while (!std::regex_search(printed, match, urlLine) && Clock::now() < deadline) {
-            pollfd p{out[0], POLLIN, 0};
-            char buffer[512];
-            if (poll(&p, 1, 100) <= 0) continue;
-            const ssize_t n = read(out[0], buffer, sizeof buffer);
-            if (n <= 0) break;
-            printed.append(buffer, static_cast<std::size_t>(n));
-        }
-        close(out[0]);
-        if (match.empty()) return;
-        port_ = std::stoi(match[1]);
-        cookie_ = "vareko_viewer_" + match[1].str() + "=" + match[2].str();
-    }
-    ~ServedViewer() {
-        if (pid_ <= 0) return;
-        kill(pid_, SIGTERM);
-        int status = 0;
-        waitpid(pid_, &status, 0);
-        // A sanitizer's report in the child ends it with a failure status.
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the service ended with status " << status;
-    }
-    bool Running() const { return port_ > 0; }
-    int Port() const { return port_; }
-
-    std::string OwnerRequest(std::string_view methodAndPath) const {
-        return std::string(methodAndPath) + " HTTP/1.1\r\nHost: 127.0.0.1:" + std::to_string(port_) +
-               "\r\nCookie: " + cookie_ + "\r\nConnection: close\r\n\r\n";
-    }
-
-    // The owner's GET /api/state: true when it answered 200 within the bound.
-    bool OwnerStateAnswers(std::chrono::milliseconds& took) const {
-        const auto started = Clock::now();
-        const int fd = ConnectLoopback(port_);
-        if (fd < 0) return false;
-        const bool sent = SendAll(fd, OwnerRequest("GET /api/state"));
-        const std::string answer = sent ? ReceiveUntilClosed(fd, 2000ms) : std::string();
-        close(fd);
-        took = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - started);
-        return answer.starts_with("HTTP/1.1 200") && answer.find("\"pixels\"") != std::string::npos &&
-               took < kOwnerAnswerBound;
-    }
-
-    long StatusKiB(const char* field) const {
-        std::ifstream status("/proc/" + std::to_string(pid_) + "/status");
-        std::string line;
-        while (std::getline(status, line)) {
-            if (line.starts_with(field)) return std::stol(line.substr(std::strlen(field)));
-        }
-        return -1;
-    }
-
-    // User plus system time so far, in clock ticks.
-    long CpuTicks() const {
-        std::ifstream stat("/proc/" + std::to_string(pid_) + "/stat");
-        std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-        std::istringstream fields(text.substr(text.rfind(')') + 2));
-        std::string skip;
-        for (int i = 3; i < 14; ++i) fields >> skip;  // fields 3..13
-        long user = 0;
-        long system = 0;
-        fields >> user >> system;
-        return user + system;
-    }
-
-private:
-    pid_t pid_ = -1;
-    int port_ = 0;
-    std::string cookie_;
-};
 
 // One flooding client: sends `head` then `filler` without end, on a new
 // connection each time the viewer closes the last one, until `stop`.
@@ -327,9 +197,7 @@ TEST(ViewerLimits, AnEventStreamBeyondTheBudgetReplacesTheOldest) {
         const std::string received = ReceiveUntilClosed(fd, 300ms);
         const bool gotFrame = received.find("event: frame") != std::string::npos;
         // Closed streams return early; live ones run into the timeout.
-        pollfd p{fd, POLLIN, 0};
-        char byte;
-        const bool peerClosed = poll(&p, 1, 0) == 1 && recv(fd, &byte, 1, MSG_DONTWAIT) == 0;
+        const bool peerClosed = PeerClosed(fd);
         if (peerClosed) ++closed;
         if (gotFrame && !peerClosed) ++live;
         close(fd);

@@ -6,28 +6,46 @@
 namespace vareko::displayservice {
 namespace {
 
-TEST(ViewerRequests, OnlyLocalHostOnOurPortIsAllowed) {
+TEST(ViewerRequests, OnlyTheAddressOfTheConnectionOnOurPortIsAllowed) {
     const struct {
+        const char* address;  // where the connection came in
         const char* host;
         bool allowed;
     } cases[] = {
-        {"127.0.0.1:8643", true},   {"localhost:8643", true},   {"LocalHost:8643", true},
-        {"127.0.0.1", false},       {"127.0.0.1:8644", false},  {"127.0.0.1:86430", false},
-        {"evil.example:8643", false}, {"localhost.evil.example:8643", false}, {"", false},
-        {"127.0.0.1:8643.evil", false}, {"[::1]:8643", false},
+        {"127.0.0.1", "127.0.0.1:8643", true},      {"127.0.0.1", "localhost:8643", true},
+        {"127.0.0.1", "LocalHost:8643", true},      {"127.0.0.1", "127.0.0.1", false},
+        {"127.0.0.1", "127.0.0.1:8644", false},     {"127.0.0.1", "127.0.0.1:86430", false},
+        {"127.0.0.1", "evil.example:8643", false},  {"127.0.0.1", "localhost.evil.example:8643", false},
+        {"127.0.0.1", "", false},                   {"127.0.0.1", "127.0.0.1:8643.evil", false},
+        {"127.0.0.1", "[::1]:8643", false},         {"127.0.0.1", "127.0.0.2:8643", false},
+        {"[::1]", "[::1]:8643", true},              {"[::1]", "localhost:8643", true},
+        // A network address answers to itself only: a name there could be
+        // anyone's name for it (DNS rebinding).
+        {"192.0.2.7", "192.0.2.7:8643", true},      {"192.0.2.7", "localhost:8643", false},
+        {"192.0.2.7", "127.0.0.1:8643", false},     {"192.0.2.7", "panel.example:8643", false},
+        {"127.0.0.2", "127.0.0.2:8643", true},      {"127.0.0.2", "localhost:8643", false},
+        {"[2001:db8::7]", "[2001:DB8::7]:8643", true}, {"[2001:db8::7]", "2001:db8::7:8643", false},
     };
-    for (const auto& c : cases) EXPECT_EQ(IsAllowedHost(c.host, 8643), c.allowed) << c.host;
+    for (const auto& c : cases) EXPECT_EQ(IsAllowedHost(c.host, c.address, 8643), c.allowed) << c.address << " " << c.host;
 }
 
 TEST(ViewerRequests, OnlyOurOwnOriginMayChangeState) {
     const struct {
         const char* origin;
+        const char* address;
+        bool secure;
         bool allowed;
     } cases[] = {
-        {"http://127.0.0.1:8643", true}, {"http://localhost:8643", true}, {"", false}, {"null", false},
-        {"https://127.0.0.1:8643", false}, {"http://evil.example", false}, {"http://127.0.0.1:9999", false},
+        {"http://127.0.0.1:8643", "127.0.0.1", false, true},  {"http://localhost:8643", "127.0.0.1", false, true},
+        {"", "127.0.0.1", false, false},                      {"null", "127.0.0.1", false, false},
+        {"https://127.0.0.1:8643", "127.0.0.1", false, false}, {"http://evil.example", "127.0.0.1", false, false},
+        {"http://127.0.0.1:9999", "127.0.0.1", false, false}, {"http://192.0.2.7:8643", "192.0.2.7", false, true},
+        {"http://127.0.0.1:8643", "192.0.2.7", false, false}, {"https://192.0.2.7:8643", "192.0.2.7", true, true},
+        {"http://192.0.2.7:8643", "192.0.2.7", true, false},
     };
-    for (const auto& c : cases) EXPECT_EQ(IsAllowedOrigin(c.origin, 8643), c.allowed) << c.origin;
+    for (const auto& c : cases) {
+        EXPECT_EQ(IsAllowedOrigin(c.origin, c.address, 8643, c.secure), c.allowed) << c.origin << " " << c.address;
+    }
 }
 
 TEST(ViewerRequests, QueryAndCookieValuesAreFoundByExactName) {

@@ -71,7 +71,8 @@ int RunButton(const Arguments& args, bool down, const char* usage) {
 }  // namespace
 
 int RunServe(const Arguments& args) {
-    constexpr const char* kUsage = "serve [--http-port N | --no-http] [--tcp-port N | --no-tcp] [--token-file PATH]";
+    constexpr const char* kUsage =
+        "serve [--http-port N | --no-http] [--viewer-listen ADDRESS]... [--tcp-port N | --no-tcp] [--token-file PATH]";
     ServiceOptions options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const bool hasValue = i + 1 < args.size();
@@ -83,6 +84,8 @@ int RunServe(const Arguments& args) {
             ++i;
         } else if (args[i] == "--tcp-port" && hasValue && ParseInt(args[i + 1], 0, 65535, options.tcpPort)) {
             ++i;
+        } else if (args[i] == "--viewer-listen" && hasValue && !args[i + 1].empty()) {
+            options.viewerListen.push_back(args[++i]);
         } else if (args[i] == "--token-file" && hasValue && !args[i + 1].empty()) {
             options.tokenPath = args[++i];
         } else {

@@ -148,7 +148,7 @@ std::string DisplayService::StartViewer() {
     std::string secret;
     if (std::string error = NewToken(secret); !error.empty()) return error;
     viewer_ = std::make_unique<HttpViewer>(viewerState_);
-    if (std::string error = viewer_->Start(options_.httpPort, secret); !error.empty()) {
+    if (std::string error = viewer_->Start(options_.httpPort, secret, options_.viewerListen); !error.empty()) {
         viewer_.reset();
         return error;
     }

@@ -46,6 +46,7 @@ constexpr std::size_t kMaxTcpClientsWithoutToken = 8;
 struct ServiceOptions {
     std::string socketPath;           // empty: ResolveSocketPath()
     int httpPort = kDefaultHttpPort;  // 0: any free port; kHttpDisabled: no viewer
+    std::vector<std::string> viewerListen;  // addresses served beside 127.0.0.1
     int tcpPort = 0;                  // loopback TCP; 0: any free port; kTcpDisabled: none
     std::string tokenPath;            // empty: TokenPathForSocket(socket path)
     int tokenWaitMs = kDefaultTokenWaitMs;  // a TCP client without its token by then is closed

@@ -2,14 +2,18 @@
 // Each connection reads one bounded request at a time: the parser stops at
 // kMaxRequestLineBytes + kMaxHeaderFieldBytes of header and refuses a body
 // longer than kMaxBodyBytes from its Content-Length before reading it, and
-// the read buffer cannot grow past kMaxRequestBytes. Connections are kept in
-// three budgets (strangers, owner, event streams); one that would exceed its
-// budget closes the oldest in it. Every refusal closes its connection.
+// the read buffer cannot grow past kMaxRequestBytes. Each listener keeps its
+// connections in three budgets of its own (strangers, owner, event streams),
+// and connections to 127.0.0.1 or ::1 count against the loopback listener's
+// whichever socket accepted them, so a flood on a network address never
+// costs the loopback viewer a place. One that would exceed its budget closes
+// the oldest in it. Every refusal closes its connection.
 // The event streams send only the newest picture, at most kMaxEventsPerSecond.
 #include "tools/display-service/http_viewer.h"
 
 #include <boost/asio/io_context.hpp>
 #include <boost/asio/ip/tcp.hpp>
+#include <boost/asio/ip/v6_only.hpp>
 #include <boost/asio/steady_timer.hpp>
 #include <boost/asio/write.hpp>
 #include <boost/beast/core/flat_buffer.hpp>
@@ -20,8 +24,10 @@
 #include <map>
 #include <optional>
 #include <thread>
+#include <vector>
 
 #include "tools/display-service/viewer_limits.h"
+#include "tools/display-service/viewer_listeners.h"
 #include "tools/display-service/viewer_requests.h"
 #include "tools/display-service/viewer_routes.h"
 
@@ -68,6 +74,20 @@ std::string_view ReasonFor(int status) {
     }
 }
 
+// The connections of one listener, by standing. Serials grow with each
+// accept, so each map lists its oldest first. An event stream between two
+// writes has no pending operation: this is what keeps it alive.
+struct Budget {
+    std::array<std::map<std::uint64_t, std::shared_ptr<Connection>>, kStandingCount> members;
+};
+
+struct Listener {
+    Listener(asio::io_context& io, Budget& b) : acceptor(io), acceptPause(io), budget(b) {}
+    tcp::acceptor acceptor;
+    asio::steady_timer acceptPause;
+    Budget& budget;  // of connections to its other addresses than 127.0.0.1 and ::1
+};
+
 std::size_t HeaderFieldBytes(const http::request<http::string_body>& request) {
     std::size_t bytes = 0;
     for (const auto& field : request) bytes += field.name_string().size() + field.value().size() + 4;
@@ -81,23 +101,22 @@ struct HttpViewer::Impl {
 
     ViewerState& state;
     asio::io_context io{1};
-    tcp::acceptor acceptor{io};
-    asio::steady_timer acceptPause{io};
     asio::steady_timer pump{io};
     std::thread thread;
     int port = 0;
     std::string secret;
     std::uint64_t nextSerial = 0;
-    // Every open connection, by standing. Serials grow with each accept, so
-    // each map lists its oldest first. An event stream between two writes
-    // has no pending operation: this is what keeps it alive.
-    std::array<std::map<std::uint64_t, std::shared_ptr<Connection>>, kStandingCount> members;
+    // The first is the loopback addresses' budget, then one per listener
+    // on other addresses.
+    std::vector<std::unique_ptr<Budget>> budgets;
+    std::vector<std::unique_ptr<Listener>> listeners;
     bool pumping = false;
     std::uint64_t eventGeneration = 0;
     std::shared_ptr<const std::string> event;
 
-    void Accept();
-    void Enrol(const std::shared_ptr<Connection>& connection, std::uint64_t serial, Standing standing);
+    std::string Listen(const ViewerEndpoint& endpoint, int listenPort);
+    void Accept(Listener& listener);
+    void Enrol(const std::shared_ptr<Connection>& connection, Budget& budget, std::uint64_t serial, Standing standing);
     void StartPump();
     void Pump();
 };
@@ -106,8 +125,10 @@ namespace {
 
 class Connection : public std::enable_shared_from_this<Connection> {
 public:
-    Connection(HttpViewer::Impl& viewer, tcp::socket socket, std::uint64_t serial)
-        : viewer_(viewer), stream_(std::move(socket)), serial_(serial) {}
+    Connection(HttpViewer::Impl& viewer, tcp::socket socket, Budget& budget, std::string address,
+               std::uint64_t serial)
+        : viewer_(viewer), stream_(std::move(socket)), budget_(budget), address_(std::move(address)),
+          serial_(serial) {}
 
     void ReadRequest();
     void Close();
@@ -125,6 +146,8 @@ private:
 
     HttpViewer::Impl& viewer_;
     beast::tcp_stream stream_;
+    Budget& budget_;
+    std::string address_;  // the local address, as the Host header must name it
     beast::flat_buffer buffer_{kMaxRequestBytes};
     std::optional<http::request_parser<http::string_body>> parser_;
     http::response<http::string_body> response_;
@@ -149,7 +172,7 @@ void Connection::ReadRequest() {
 void Connection::Close() {
     if (!open_) return;
     open_ = false;
-    viewer_.members[standing_].erase(serial_);
+    budget_.members[standing_].erase(serial_);
     beast::error_code ignored;
     stream_.socket().shutdown(tcp::socket::shutdown_both, ignored);
     stream_.socket().close(ignored);
@@ -157,9 +180,9 @@ void Connection::Close() {
 
 void Connection::MoveTo(Standing standing) {
     if (standing == standing_) return;
-    viewer_.members[standing_].erase(serial_);
+    budget_.members[standing_].erase(serial_);
     standing_ = standing;
-    viewer_.Enrol(shared_from_this(), serial_, standing);
+    viewer_.Enrol(shared_from_this(), budget_, serial_, standing);
 }
 
 void Connection::OnRead(const beast::error_code& ec) {
@@ -191,7 +214,7 @@ void Connection::OnRead(const beast::error_code& ec) {
     const ViewerRequest parsed{Std(request.method_string()), Std(request.target()),
                                Std(request[http::field::host]), Std(request[http::field::origin]),
                                Std(request[http::field::cookie])};
-    ViewerReply reply = AnswerViewerRequest(parsed, {viewer_.port, viewer_.secret}, viewer_.state);
+    ViewerReply reply = AnswerViewerRequest(parsed, {viewer_.port, viewer_.secret, address_}, viewer_.state);
     if (reply.owner) MoveTo(kOwner);
     if (reply.eventStream) {
         MoveTo(kStream);
@@ -245,28 +268,32 @@ void Connection::Send(std::shared_ptr<const std::string> text, std::uint64_t gen
 
 }  // namespace
 
-void HttpViewer::Impl::Accept() {
-    acceptor.async_accept([this](const beast::error_code& ec, tcp::socket socket) {
+void HttpViewer::Impl::Accept(Listener& listener) {
+    listener.acceptor.async_accept([this, &listener](const beast::error_code& ec, tcp::socket socket) {
         if (ec == asio::error::operation_aborted) return;
-        if (ec) {
+        beast::error_code addressError;
+        const tcp::endpoint local = ec ? tcp::endpoint() : socket.local_endpoint(addressError);
+        if (ec || addressError) {
             // Out of descriptors, say: wait instead of retrying at once.
-            acceptPause.expires_after(kAcceptPause);
-            acceptPause.async_wait([this](const beast::error_code& waitError) {
-                if (!waitError) Accept();
+            listener.acceptPause.expires_after(kAcceptPause);
+            listener.acceptPause.async_wait([this, &listener](const beast::error_code& waitError) {
+                if (!waitError) Accept(listener);
             });
             return;
         }
+        Budget& budget = IsLoopbackHome(local.address()) ? *budgets.front() : listener.budget;
         const std::uint64_t serial = nextSerial++;
-        auto connection = std::make_shared<Connection>(*this, std::move(socket), serial);
-        Enrol(connection, serial, kStranger);
+        auto connection =
+            std::make_shared<Connection>(*this, std::move(socket), budget, UrlHost(local.address()), serial);
+        Enrol(connection, budget, serial, kStranger);
         connection->ReadRequest();
-        Accept();
+        Accept(listener);
     });
 }
 
-void HttpViewer::Impl::Enrol(const std::shared_ptr<Connection>& connection, std::uint64_t serial,
+void HttpViewer::Impl::Enrol(const std::shared_ptr<Connection>& connection, Budget& budget, std::uint64_t serial,
                              Standing standing) {
-    auto& group = members[standing];
+    auto& group = budget.members[standing];
     while (group.size() >= kBudgets[standing]) {
         const std::shared_ptr<Connection> oldest = group.begin()->second;
         group.erase(group.begin());
@@ -282,8 +309,9 @@ void HttpViewer::Impl::StartPump() {
 }
 
 void HttpViewer::Impl::Pump() {
-    auto& streams = members[kStream];
-    if (streams.empty()) {
+    bool anyStream = false;
+    for (const auto& budget : budgets) anyStream = anyStream || !budget->members[kStream].empty();
+    if (!anyStream) {
         pumping = false;
         return;
     }
@@ -294,12 +322,14 @@ void HttpViewer::Impl::Pump() {
     }
     static const auto keepAlive = std::make_shared<const std::string>(":\n\n");  // finds dead peers
     const Clock::time_point now = Clock::now();
-    for (const auto& [serial, stream] : streams) {
-        if (stream->Writing()) continue;
-        if (event && stream->SentGeneration() < eventGeneration) {
-            stream->Send(event, eventGeneration);
-        } else if (now - stream->LastSent() >= kKeepAliveComment) {
-            stream->Send(keepAlive, 0);
+    for (const auto& budget : budgets) {
+        for (const auto& [serial, stream] : budget->members[kStream]) {
+            if (stream->Writing()) continue;
+            if (event && stream->SentGeneration() < eventGeneration) {
+                stream->Send(event, eventGeneration);
+            } else if (now - stream->LastSent() >= kKeepAliveComment) {
+                stream->Send(keepAlive, 0);
+            }
         }
     }
     pump.expires_after(std::chrono::milliseconds(1000 / kMaxEventsPerSecond));
@@ -316,26 +346,44 @@ HttpViewer::~HttpViewer() {
     if (impl_->thread.joinable()) impl_->thread.join();
 }
 
-std::string HttpViewer::Start(int port, const std::string& secret) {
-    impl_->secret = secret;
-    const tcp::endpoint endpoint(asio::ip::address_v4::loopback(), static_cast<unsigned short>(port));
+std::string HttpViewer::Impl::Listen(const ViewerEndpoint& endpoint, int listenPort) {
+    const tcp::endpoint where(endpoint.address, static_cast<unsigned short>(listenPort));
+    if (budgets.empty()) budgets.push_back(std::make_unique<Budget>());
+    if (!IsLoopbackHome(endpoint.address)) budgets.push_back(std::make_unique<Budget>());
+    auto listener = std::make_unique<Listener>(io, IsLoopbackHome(endpoint.address) ? *budgets.front() : *budgets.back());
+    tcp::acceptor& acceptor = listener->acceptor;
     beast::error_code ec;
-    tcp::acceptor& acceptor = impl_->acceptor;
-    acceptor.open(endpoint.protocol(), ec);
+    acceptor.open(where.protocol(), ec);
     // On Linux this only lets a restart bind while old connections linger.
     if (!ec) acceptor.set_option(asio::socket_base::reuse_address(true), ec);
+    if (!ec && endpoint.address.is_v6()) acceptor.set_option(asio::ip::v6_only(endpoint.v6Only), ec);
     // Inherited by every accepted socket: what a peer can park in the kernel
     // on one connection before the viewer reads (or refuses) it.
     if (!ec) acceptor.set_option(asio::socket_base::receive_buffer_size(kReceiveBufferBytes), ec);
-    if (!ec) acceptor.bind(endpoint, ec);
+    if (!ec) acceptor.bind(where, ec);
     if (!ec) acceptor.listen(asio::socket_base::max_listen_connections, ec);
+    const std::string name = UrlHost(endpoint.address);
+    if (ec && listenPort == 0) return "cannot bind the viewer to " + name + ": " + ec.message();
     if (ec) {
-        if (port == 0) return "cannot bind the viewer to 127.0.0.1: " + ec.message();
-        return "cannot bind the viewer to 127.0.0.1:" + std::to_string(port) +
-               " (in use? choose another with --http-port, 0 for any)";
+        return "cannot bind the viewer to " + name + ":" + std::to_string(listenPort) + ": " + ec.message() +
+               (ec == asio::error::address_in_use ? " (choose another port with --http-port, 0 for any)" : "");
     }
-    impl_->port = acceptor.local_endpoint(ec).port();
-    impl_->Accept();
+    port = acceptor.local_endpoint(ec).port();
+    listeners.push_back(std::move(listener));
+    return {};
+}
+
+std::string HttpViewer::Start(int port, const std::string& secret, const std::vector<std::string>& listen) {
+    impl_->secret = secret;
+    std::vector<ViewerEndpoint> endpoints;
+    std::string error;
+    if (!PlanViewerEndpoints(listen, endpoints, error)) return error;
+    for (const ViewerEndpoint& endpoint : endpoints) {
+        // Every listener takes the port the first one got.
+        error = impl_->Listen(endpoint, impl_->listeners.empty() ? port : impl_->port);
+        if (!error.empty()) return error;
+    }
+    for (const auto& listener : impl_->listeners) impl_->Accept(*listener);
     impl_->thread = std::thread([this] { impl_->io.run(); });
     return {};
 }

@@ -11,8 +11,11 @@ namespace {
 using namespace vareko::displayservice;
 
 constexpr CliCommand kCommands[] = {
-    {"serve", "serve [--http-port N | --no-http] [--tcp-port N | --no-tcp] [--token-file PATH]\n"
-              "                                       run the display service", RunServe},
+    {"serve", "serve [--http-port N | --no-http] [--viewer-listen ADDRESS]...\n"
+              "        [--tcp-port N | --no-tcp] [--token-file PATH]\n"
+              "                                       run the display service; --viewer-listen\n"
+              "                                       serves the viewer on ADDRESS too (0.0.0.0,\n"
+              "                                       :: for every interface)", RunServe},
     {"view", "view                                 terminal view (keys 1-4, u, q)", RunView},
     {"snapshot", "snapshot FILE.png [--scale N]        save the panel as PNG", RunSnapshot},
     {"press", "press N                              press soft button N (1-4)", RunPress},

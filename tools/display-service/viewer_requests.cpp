@@ -6,7 +6,7 @@
 namespace vareko::displayservice {
 namespace {
 
-constexpr std::string_view kLocalNames[] = {"127.0.0.1", "localhost"};
+constexpr std::string_view kLoopbackHomes[] = {"127.0.0.1", "[::1]"};
 
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
@@ -36,22 +36,24 @@ std::string Base64(const std::uint8_t* data, std::size_t size) {
 
 }  // namespace
 
-bool IsAllowedHost(std::string_view host, int port) {
+bool IsAllowedHost(std::string_view host, std::string_view address, int port) {
     // Appended rather than "+": GCC 12's optimiser reports a false overlap there.
     std::string suffix(1, ':');
     suffix += std::to_string(port);
     if (host.size() <= suffix.size() || host.substr(host.size() - suffix.size()) != suffix) return false;
     const std::string_view name = host.substr(0, host.size() - suffix.size());
-    for (std::string_view allowed : kLocalNames) {
-        if (EqualsIgnoringCase(name, allowed)) return true;
+    if (EqualsIgnoringCase(name, address)) return true;
+    if (!EqualsIgnoringCase(name, "localhost")) return false;
+    for (std::string_view home : kLoopbackHomes) {
+        if (address == home) return true;
     }
     return false;
 }
 
-bool IsAllowedOrigin(std::string_view origin, int port) {
-    constexpr std::string_view kScheme = "http://";
-    if (origin.substr(0, kScheme.size()) != kScheme) return false;
-    return IsAllowedHost(origin.substr(kScheme.size()), port);
+bool IsAllowedOrigin(std::string_view origin, std::string_view address, int port, bool secure) {
+    const std::string_view scheme = secure ? "https://" : "http://";
+    if (origin.substr(0, scheme.size()) != scheme) return false;
+    return IsAllowedHost(origin.substr(scheme.size()), address, port);
 }
 
 std::string_view TargetPath(std::string_view target) { return target.substr(0, target.find('?')); }

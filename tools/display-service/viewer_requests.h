@@ -1,6 +1,7 @@
 // Pure helpers of the HTTP viewer: which Host and Origin headers are ours
-// (the viewer answers only to 127.0.0.1 / localhost on its own port, so that
-// no other web page can read the panel or press buttons through a browser),
+// (the viewer answers only to the address a connection came in on, with its
+// own port, and on 127.0.0.1 or ::1 also to localhost, so that no other web
+// page can read the panel or press buttons through a browser),
 // the parts of a request target and a Cookie header, and the JSON form of a
 // published picture. Standard library only.
 #pragma once
@@ -12,8 +13,11 @@
 
 namespace vareko::displayservice {
 
-bool IsAllowedHost(std::string_view host, int port);
-bool IsAllowedOrigin(std::string_view origin, int port);
+// `address` is the local address of the connection as a URL writes it
+// ("127.0.0.1", "[::1]", "192.0.2.7").
+bool IsAllowedHost(std::string_view host, std::string_view address, int port);
+// The scheme must be the viewer's own: https:// under TLS, else http://.
+bool IsAllowedOrigin(std::string_view origin, std::string_view address, int port, bool secure);
 
 // {"generation":..,"plugged":..,"buttons":..,"shown":..,"pixels":"<base64>",
 //  "clients":[...]}; pixels are packed one bit per pixel, MSB first, 20 bytes

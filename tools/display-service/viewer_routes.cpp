@@ -119,9 +119,11 @@ ViewerReply PlainReply(int status, std::string_view reason) {
 }
 
 ViewerReply AnswerViewerRequest(const ViewerRequest& request, const ViewerAccess& access, ViewerState& state) {
-    if (!IsAllowedHost(request.host, access.port)) return PlainReply(403, "foreign Host refused\n");
+    if (!IsAllowedHost(request.host, access.address, access.port)) return PlainReply(403, "foreign Host refused\n");
     const bool changesState = request.method != "GET" && request.method != "HEAD";
-    if (changesState && !IsAllowedOrigin(request.origin, access.port)) return PlainReply(403, "foreign Origin refused\n");
+    if (changesState && !IsAllowedOrigin(request.origin, access.address, access.port, access.secure)) {
+        return PlainReply(403, "foreign Origin refused\n");
+    }
 
     std::string_view key;
     if (TargetPath(request.target) == "/" && QueryValue(request.target, kOwnerKeyParameter, key)) {

@@ -24,6 +24,8 @@ struct ViewerRequest {
 struct ViewerAccess {
     int port = 0;
     std::string_view secret;
+    std::string_view address = "127.0.0.1";  // where the connection came in, as a URL writes it
+    bool secure = false;                     // served over TLS
 };
 
 struct ViewerReply {
