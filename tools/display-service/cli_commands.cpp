@@ -80,9 +80,8 @@ int RunServe(const Arguments& args) {
             options.httpPort = kHttpDisabled;
         } else if (args[i] == "--no-tcp") {
             options.tcpPort = kTcpDisabled;
-        } else if (args[i] == "--http-port" && hasValue && ParseInt(args[i + 1], 0, 65535, options.httpPort)) {
-            ++i;
-        } else if (args[i] == "--tcp-port" && hasValue && ParseInt(args[i + 1], 0, 65535, options.tcpPort)) {
+        } else if (hasValue && ((args[i] == "--http-port" && ParseInt(args[i + 1], 0, 65535, options.httpPort)) ||
+                                (args[i] == "--tcp-port" && ParseInt(args[i + 1], 0, 65535, options.tcpPort)))) {
             ++i;
         } else if (args[i] == "--viewer-listen" && hasValue && !args[i + 1].empty()) {
             options.viewerListen.push_back(args[++i]);
