@@ -106,6 +106,13 @@ export class Run {
     return { url, port: Number(port), key, process: service, output: () => out };
   }
 
+  // Starts a program with the run's environment; it ends with the run.
+  spawnChild(program, args, stdio = "inherit") {
+    const child = spawn(program, args, { env: this.env, stdio });
+    this.children.push(child);
+    return child;
+  }
+
   async stopService(service) {
     if (service.process.exitCode !== null) return;
     const exited = new Promise((r) => service.process.once("exit", r));
@@ -113,7 +120,8 @@ export class Run {
     await exited;
   }
 
-  // Starts the test client; `words` collects every button word it reads.
+  // Starts the test client; `words` collects every button word it reads,
+// `stop()` ends it.
   startClient(testClient, library) {
     const client = spawn(testClient, [library], { env: this.env, stdio: ["pipe", "pipe", "inherit"] });
     this.children.push(client);
@@ -126,7 +134,12 @@ export class Run {
       for (const line of lines) words.push(Number(line.split(" ")[1]));
     });
     const sawWord = (w) => waitFor(() => words.includes(w), `button word ${w}`).then(() => { words.length = 0; });
-    return { words, sawWord };
+    const stop = () => new Promise((resolve) => {
+      if (client.exitCode !== null) return resolve();
+      client.once("exit", resolve);
+      client.stdin.end();  // the client's cue to leave
+    });
+    return { words, sawWord, stop };
   }
 
   async launchBrowser() {

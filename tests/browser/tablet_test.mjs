@@ -1,20 +1,26 @@
 // Browser test of the viewer page on phones and tablets, in Debian's headless
 // chromium with touch and mobile emulation, inside a private network
 // namespace (in_network_namespace.sh):
-//   node tablet_test.mjs VAREKO_DISPLAY BROWSER_TEST_CLIENT LIBRARY
+//   node tablet_test.mjs VAREKO_DISPLAY BROWSER_TEST_CLIENT LIBRARY [VAREKO VAREKO_REG VAREKO_SEND]
 // For a phone and a tablet, portrait and landscape: the panel is drawn at a
 // whole number of screen pixels per panel pixel, the largest that fits, with
 // no sideways scrolling and buttons at least 48 pixels tall; touches press,
 // hold and release soft buttons as the client reads them; the panel-only
 // mode and the LCD looks work and the look is remembered; requests without
 // the secret are refused; the page shows that it reconnects when the service
-// goes away and what to do when the restarted service refuses its key.
+// goes away and what to do when the restarted service refuses its key. With
+// the program, its registry tool and the telemetry sender given, the
+// dashboard itself runs last: a touched soft button switches its page when the
+// finger lifts, not while it holds.
+import path from "node:path";
+
 import {
-  H, Run, W, newMobileContext, programsOrSkip, request, showsPattern, sleep, viewports, waitFor,
+  H, Run, W, litCells, newMobileContext, programsOrSkip, request, showsPattern, sleep, viewports, waitFor,
 } from "./harness.mjs";
 
-const { displayTool, testClient, library } =
-  programsOrSkip("node tablet_test.mjs VAREKO_DISPLAY BROWSER_TEST_CLIENT LIBRARY");
+const usage = "node tablet_test.mjs VAREKO_DISPLAY BROWSER_TEST_CLIENT LIBRARY [VAREKO VAREKO_REG VAREKO_SEND]";
+const { displayTool, testClient, library } = programsOrSkip(usage);
+const [program, registryTool, sender] = process.argv.slice(5);
 const run = new Run();
 const pages = {};
 // A failure says what state each open page's link to the service was in.
@@ -33,6 +39,7 @@ const check = (name, test) => run.check(name, async () => {
 const port = 18643;
 const host = "127.0.0.1";
 const serveArgs = ["--http-port", String(port), "--tcp-port", "0"];
+const libraryKey = "HKLM\\SOFTWARE\\Classes\\CLSID\\{FE750200-B72E-11d9-829B-0050DA1A72D3}\\ServerBinary";
 
 // What the page's geometry looks like from outside, in CSS pixels.
 function geometry(page) {
@@ -101,7 +108,8 @@ async function sawExactly(words, expected) {
 
 async function main() {
   let service = await run.startService(displayTool, serveArgs);
-  const { words } = run.startClient(testClient, library);
+  const client = run.startClient(testClient, library);
+  const { words } = client;
   const browser = await run.launchBrowser();
   // The service keeps a few event streams; pages not needed later close.
   const kept = ["phone", "tablet", "tablet-landscape"];
@@ -209,6 +217,43 @@ async function main() {
     await waitFor(async () => (await page.evaluate(() => document.body.dataset.link)) === "live" &&
                               showsPattern(page), "the live panel again");
   });
+
+  if (program) {
+    await check("phone: the dashboard switches pages when a touched button is released, not while held",
+                () => dashboardByTouch(phone, client));
+  }
+}
+
+// The top left corner of the panel, where each dashboard page has its first label.
+const labelCorner = async (page) => {
+  const cells = await litCells(page);
+  return Array.from({ length: 12 }, (_, y) => cells.slice(y * W, y * W + 48).join("")).join("\n");
+};
+
+async function dashboardByTouch(phone, client) {
+  const { page, context } = phone;
+  await client.stop();
+  run.env.VAREKO_REGISTRY_ROOT = path.join(run.work, "registry");
+  const registered = run.spawnChild(registryTool, ["set", libraryKey, library]);
+  const status = await new Promise((resolve) => registered.once("exit", resolve));
+  if (status !== 0) throw new Error(`${registryTool} set exited with ${status}`);
+  run.spawnChild(program, [], "ignore");
+  run.spawnChild(sender, [], "ignore");
+  await waitFor(async () => (await page.locator("#clients tr.shown").innerText()).includes("VAREKO"),
+                "the dashboard shown");
+  await sleep(500);  // the first datagrams arrive
+  const flight = await labelCorner(page);
+  const touch = await touchPad(context, page);
+  await touch.send("touchStart", [await touch.centre(1)]);  // soft button 2: the engine page
+  await waitFor(() => page.locator('#buttons button[data-index="1"].down').isVisible(), "button 2 down");
+  await sleep(600);
+  if ((await labelCorner(page)) !== flight) throw new Error("the page switched while the button was held");
+  await touch.send("touchEnd", []);
+  await waitFor(async () => (await labelCorner(page)) !== flight, "the engine page");
+  await touch.send("touchStart", [await touch.centre(0)]);  // soft button 1: the flight page
+  await sleep(100);
+  await touch.send("touchEnd", []);
+  await waitFor(async () => (await labelCorner(page)) === flight, "the flight page again");
 }
 
 await run.finish("browser viewer on phones and tablets", main);
