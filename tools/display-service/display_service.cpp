@@ -29,8 +29,13 @@
 namespace vareko::displayservice {
 namespace {
 
-constexpr int kHousekeepingMs = 250;
-constexpr int kTornSlotRetryMs = 1;
+constexpr timespec kHousekeeping{0, 250'000'000};
+constexpr timespec kTornSlotRetry{0, 1'000'000};
+constexpr timespec kNoWait{0, 0};
+
+timespec Duration(std::chrono::nanoseconds d) {
+    return timespec{static_cast<time_t>(d.count() / 1'000'000'000), static_cast<long>(d.count() % 1'000'000'000)};
+}
 constexpr auto kRateWindow = std::chrono::seconds(1);
 constexpr std::uint32_t kVersionRefused = 1;
 
@@ -75,7 +80,7 @@ DisplayService::~DisplayService() {
         viewerState_.Shutdown();
         viewer_.reset();
     }
-    for (auto& [fd, c] : clients_) close(fd);
+    for (auto& [fd, c] : clients_) CloseSocket(*c, fd);
     clients_.clear();
     if (listenFd_ >= 0) {
         close(listenFd_);
@@ -168,21 +173,21 @@ void DisplayService::RequestStop() {
 }
 
 void DisplayService::Run() {
-    // Every frame wakes this loop. A normal task that wakes may preempt the
-    // program that sent the frame while it is still inside its send, which
-    // stretches that LinkUpdate by the whole of the frame's handling here. A
-    // batch task is never run on wake-up ahead of the task that woke it; it
-    // gets the same share of the processor and runs as soon as the program's
-    // turn ends (the program sleeps after each frame).
+    // A library wakes this loop only when the loop asked for it (see
+    // LookAtSlots). A normal task that wakes may preempt the program that
+    // sent the frame while it is still inside its send, which stretches that
+    // LinkUpdate by the whole of the frame's handling here. A batch task is
+    // never run on wake-up ahead of the task that woke it; it gets the same
+    // share of the processor and runs as soon as the program's turn ends (the
+    // program sleeps after each frame).
     const sched_param unused{};
     pthread_setschedparam(pthread_self(), SCHED_BATCH, &unused);
     epoll_event events[64];
-    bool slotTorn = false;
+    timespec wait = kHousekeeping;
     while (!stopRequested_.load()) {
-        // A slot read that met its writer mid-frame is tried again soon, in
-        // case that frame is the last one for a while.
-        const int n = epoll_wait(epollFd_, events, 64, slotTorn ? kTornSlotRetryMs : kHousekeepingMs);
+        const int n = epoll_pwait2(epollFd_, events, 64, &wait, nullptr);
         if (n < 0 && errno != EINTR) break;
+        // A slot's eventfd needs nothing here: every slot is looked at below.
         for (int i = 0; i < n; ++i) {
             const int fd = events[i].data.fd;
             if (fd == listenFd_) {
@@ -197,11 +202,9 @@ void DisplayService::Run() {
                 Client& c = *it->second;
                 if ((events[i].events & EPOLLOUT) != 0) Flush(c);
                 if ((events[i].events & (EPOLLIN | EPOLLHUP | EPOLLERR)) != 0) ReadFrom(c);
-            } else if (auto owner = slotWakeOwners_.find(fd); owner != slotWakeOwners_.end()) {
-                if (auto client = clients_.find(owner->second); client != clients_.end()) ReadSlot(*client->second);
             }
         }
-        slotTorn = RetryTornSlots();
+        wait = LookAtSlots();
         CloseSilentStreams();
         Sweep();
         ResumeListeners();
@@ -212,8 +215,14 @@ void DisplayService::Run() {
         viewerState_.Shutdown();
         viewer_.reset();
     }
-    for (auto& [fd, c] : clients_) close(fd);
+    for (auto& [fd, c] : clients_) CloseSocket(*c, fd);
     clients_.clear();
+}
+
+void DisplayService::CloseSocket(Client& c, int fd) {
+    close(fd);
+    // A library that drains only when the count moves sees the end at once.
+    if (c.slot) c.slot->CountMessage();
 }
 
 void DisplayService::AcceptUnix() {
@@ -547,32 +556,66 @@ void DisplayService::OnFrameSlot(Client& c, PassedDescriptors* passed) {
         CloseClient(c, DropReason::kBadFrameSlot, why);
         return;
     }
-    slotWakeOwners_[slot->WakeFd()] = c.fd;
+    // Until the loop next announces, this slot asks to be woken like the others.
+    AnnounceWaitForWake(slot->Slot());
     c.slot = std::move(slot);
 }
 
-void DisplayService::ReadSlot(Client& c) {
-    if (!c.slot || c.closing) return;
+bool DisplayService::ReadSlot(Client& c) {
+    if (!c.slot || c.closing) return false;
     switch (ReadFrameSlot(c.slot->Slot(), c.slotSequence, slotFrame_)) {
         case SlotRead::kFrame:
             c.slotSequence = slotFrame_.sequence;
             c.slotTorn = false;
             OnFrame(c, FrameMessage{slotFrame_.priority, slotFrame_.pixels});
-            return;
-        case SlotRead::kUnchanged: c.slotTorn = false; return;
-        case SlotRead::kTorn: c.slotTorn = true; return;
-        case SlotRead::kBadFormat: CloseClient(c, DropReason::kBadFrameSlot, "a frame's format word is not 1"); return;
+            return true;
+        case SlotRead::kUnchanged: c.slotTorn = false; return false;
+        case SlotRead::kTorn: c.slotTorn = true; return false;
+        case SlotRead::kBadFormat:
+            CloseClient(c, DropReason::kBadFrameSlot, "a frame's format word is not 1");
+            return false;
+    }
+    return false;
+}
+
+bool DisplayService::ReadEverySlot(bool& torn) {
+    bool taken = false;
+    torn = false;
+    for (auto& [fd, c] : clients_) {
+        taken = ReadSlot(*c) || taken;
+        torn = torn || (c->slotTorn && !c->closing);
+    }
+    return taken;
+}
+
+void DisplayService::AnnounceToSlots(void (*announce)(std::uint8_t*)) {
+    for (auto& [fd, c] : clients_) {
+        if (c->slot && !c->closing) announce(c->slot->Slot());
     }
 }
 
-bool DisplayService::RetryTornSlots() {
-    bool stillTorn = false;
-    for (auto& [fd, c] : clients_) {
-        if (!c->slotTorn) continue;
-        ReadSlot(*c);
-        stillTorn = stillTorn || (c->slotTorn && !c->closing);
+timespec DisplayService::LookAtSlots() {
+    const auto now = SlotPacing::Clock::now();
+    bool torn = false;
+    if (ReadEverySlot(torn)) slotPacing_.FrameTaken(now);
+    if (slotPacing_.Looking(now)) {
+        if (slotsWaitForWake_) AnnounceToSlots(AnnounceLooking);
+        slotsWaitForWake_ = false;
+        return Duration(kSlotLookEvery);
     }
-    return stillTorn;
+    // Ask every library for a wake-up, then look once more: a frame written
+    // before a library saw the request is seen here (frame_slot.h says why
+    // the fence makes one of the two certain).
+    AnnounceToSlots(AnnounceWaitForWake);
+    slotsWaitForWake_ = true;
+    FenceAfterAnnouncing();
+    if (ReadEverySlot(torn)) {
+        slotPacing_.FrameTaken(now);
+        return kNoWait;
+    }
+    // A read that met its writer mid-frame is tried again soon, in case that
+    // frame is the last one for a while.
+    return torn ? kTornSlotRetry : kHousekeeping;
 }
 
 void DisplayService::OnButton(Client& c, const ButtonMessage& m) {
@@ -695,6 +738,7 @@ void DisplayService::Flush(Client& c) {
         if (c.outOffset < bytes.size()) continue;
         c.outOffset = 0;
         c.outQueue.pop_front();
+        if (c.slot) c.slot->CountMessage();
         if (c.outQueue.empty() && c.snapshotPending) {
             c.snapshotPending = false;
             c.outQueue.push_back(EncodeServiceMessage(Snapshot()));
@@ -739,8 +783,7 @@ void DisplayService::Sweep() {
     bool removed = false;
     for (auto it = clients_.begin(); it != clients_.end();) {
         if (it->second->closing) {
-            if (it->second->slot) slotWakeOwners_.erase(it->second->slot->WakeFd());
-            close(it->first);
+            CloseSocket(*it->second, it->first);
             it = clients_.erase(it);
             removed = true;
             if (reserve_->Spares() < kUnixSpareDescriptors) reserve_->Refill();

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdint>
+#include <ctime>
 #include <deque>
 #include <functional>
 #include <map>
@@ -25,6 +26,7 @@
 #include "tools/display-service/frame_slot_memory.h"
 #include "tools/display-service/message_codec.h"
 #include "tools/display-service/message_stream.h"
+#include "tools/display-service/slot_pacing.h"
 #include "tools/display-service/viewer_state.h"
 
 namespace vareko::displayservice {
@@ -154,10 +156,17 @@ private:
     void OnClose(Client& c);
     void OnFrame(Client& c, const FrameMessage& m);
     void OnFrameSlot(Client& c, PassedDescriptors* passed);
-    // Takes the slot's frame if a new whole one is there.
-    void ReadSlot(Client& c);
-    // Reads again every slot whose last read was torn; true if one still is.
-    bool RetryTornSlots();
+    // Takes the slot's frame if a new whole one is there; true if it did.
+    bool ReadSlot(Client& c);
+    // ReadSlot for every client; `torn` is set if a read met its writer
+    // mid-frame. True if a frame was taken.
+    bool ReadEverySlot(bool& torn);
+    void AnnounceToSlots(void (*announce)(std::uint8_t*));
+    // Takes new frames from every slot, tells the libraries whether to wake
+    // the loop, and returns how long the loop may wait for events.
+    timespec LookAtSlots();
+    // Closes a client's socket, and tells its library through the slot.
+    void CloseSocket(Client& c, int fd);
     void OnButton(Client& c, const ButtonMessage& m);
     void OnPlug(Client& c, const PlugMessage& m);
     void OnStatusRequest(Client& c);
@@ -207,7 +216,8 @@ private:
     DropLog dropLog_;
 
     std::map<int, std::unique_ptr<Client>> clients_;  // by descriptor
-    std::map<int, int> slotWakeOwners_;               // slot eventfd -> client descriptor
+    SlotPacing slotPacing_;
+    bool slotsWaitForWake_ = false;                   // the slots last asked for a wake-up
     SlotFrame slotFrame_;                             // the copy out of a slot
     std::uint32_t nextClientId_ = 1;
     std::uint64_t frameSequence_ = 0;

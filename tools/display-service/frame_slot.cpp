@@ -1,7 +1,8 @@
 // The slot's sequence lock. The writer makes the counter odd, writes, then
 // makes it even; the reader copies between two loads of the counter and keeps
 // the copy only if both loads saw the same even value. The fences order the
-// pixel copies against the counter on both sides.
+// pixel copies against the counter on both sides. The service's two words
+// beside it: the message count and the wake request.
 #include "tools/display-service/frame_slot.h"
 
 #include <atomic>
@@ -16,11 +17,12 @@ static_assert(std::endian::native == std::endian::little, "the slot holds little
 constexpr std::size_t kPriorityOffset = 4;
 constexpr std::size_t kBitmapOffset = 8;
 
-// The counter, read and written as one atomic word. The reader's mapping is
-// read-only; only loads are made through it there.
-std::atomic_ref<std::uint32_t> Sequence(const std::uint8_t* slot) {
-    return std::atomic_ref<std::uint32_t>(*reinterpret_cast<std::uint32_t*>(const_cast<std::uint8_t*>(slot)));
+// A word of the slot, read and written as one atomic word.
+std::atomic_ref<std::uint32_t> Word(const std::uint8_t* slot, std::size_t offset) {
+    return std::atomic_ref<std::uint32_t>(*reinterpret_cast<std::uint32_t*>(const_cast<std::uint8_t*>(slot + offset)));
 }
+
+std::atomic_ref<std::uint32_t> Sequence(const std::uint8_t* slot) { return Word(slot, 0); }
 
 }  // namespace
 
@@ -53,6 +55,27 @@ SlotRead ReadFrameSlot(const std::uint8_t* slot, std::uint32_t lastSequence, Slo
         return format == kDeviceBitmapFormat ? SlotRead::kFrame : SlotRead::kBadFormat;
     }
     return SlotRead::kTorn;
+}
+
+bool TakeWakeRequest(std::uint8_t* slot) {
+    auto wake = Word(slot, kFrameSlotWakeOffset);
+    std::atomic_thread_fence(std::memory_order_seq_cst);
+    // Only a request costs the exchange; any value but 0 is one.
+    return wake.load(std::memory_order_relaxed) != 0 && wake.exchange(0, std::memory_order_relaxed) != 0;
+}
+
+void AnnounceWaitForWake(std::uint8_t* slot) { Word(slot, kFrameSlotWakeOffset).store(1, std::memory_order_relaxed); }
+
+void AnnounceLooking(std::uint8_t* slot) { Word(slot, kFrameSlotWakeOffset).store(0, std::memory_order_relaxed); }
+
+void FenceAfterAnnouncing() { std::atomic_thread_fence(std::memory_order_seq_cst); }
+
+void PublishMessageCount(std::uint8_t* slot, std::uint32_t count) {
+    Word(slot, kFrameSlotMessagesOffset).store(count, std::memory_order_release);
+}
+
+std::uint32_t ReadMessageCount(const std::uint8_t* slot) {
+    return Word(slot, kFrameSlotMessagesOffset).load(std::memory_order_acquire);
 }
 
 }  // namespace vareko::displayservice

@@ -11,7 +11,6 @@
 #include <cerrno>
 #include <cstring>
 
-#include "tools/display-service/frame_slot.h"
 
 namespace vareko::displayservice {
 namespace {
@@ -64,7 +63,10 @@ std::unique_ptr<FrameSlotMemory> FrameSlotMemory::Create(int& memoryFd) {
 
 std::unique_ptr<FrameSlotMemory> FrameSlotMemory::Adopt(int memoryFd, int wakeFd, std::string& why) {
     why = CheckMemoryFile(memoryFd);
-    std::uint8_t* slot = why.empty() ? Map(memoryFd, PROT_READ) : nullptr;
+    // Writable for the service's own words; the seals keep every access
+    // inside the file. A file sealed against writing cannot be mapped so and
+    // is refused here.
+    std::uint8_t* slot = why.empty() ? Map(memoryFd, PROT_READ | PROT_WRITE) : nullptr;
     if (why.empty() && slot == nullptr) why = std::string("mmap: ") + std::strerror(errno);
     close(memoryFd);
     if (slot == nullptr) {

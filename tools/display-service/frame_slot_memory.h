@@ -3,12 +3,15 @@
 // kFrameSlotBytes, seals it against shrinking and growing (so that a mapping
 // of it can never fault) and an eventfd; it hands both to the service over
 // the Unix socket. The service adopts them only after checking the file's
-// kind, size and seals, and maps it read-only. Linux only (memfd, eventfd).
+// kind, size and seals, and maps it for reading and for storing its own two
+// words (frame_slot.h). Linux only (memfd, eventfd).
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+
+#include "tools/display-service/frame_slot.h"
 
 namespace vareko::displayservice {
 
@@ -32,12 +35,16 @@ public:
     // Adds one to the eventfd without ever waiting; false once it cannot
     // take more (the service has not looked at it for 2^64 - 2 wake-ups).
     bool Wake() const;
+    // The service's side: one more message is on the socket for the library.
+    // The count is kept here, never read back from the shared page.
+    void CountMessage() { PublishMessageCount(slot_, ++messagesSent_); }
 
 private:
     FrameSlotMemory(std::uint8_t* slot, int wakeFd) : slot_(slot), wakeFd_(wakeFd) {}
 
     std::uint8_t* slot_;
     int wakeFd_;
+    std::uint32_t messagesSent_ = 0;
 };
 
 }  // namespace vareko::displayservice

@@ -128,6 +128,7 @@ void LinkClient::Apply(Connection& c, const ServiceMessage& message) {
 
 bool LinkClient::Drain(Connection& c) {
     if (!c.transport) return false;
+    if (!c.transport->MayHaveMessages()) return true;
     ServiceMessage message;
     for (;;) {
         switch (c.transport->ReceiveOne(message)) {

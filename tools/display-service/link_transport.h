@@ -23,6 +23,9 @@ public:
     // One whole message if one has arrived, without waiting. Malformed input
     // counts as gone: the service never sends it, so the link is not trusted.
     virtual Receive ReceiveOne(ServiceMessage& message) = 0;
+    // False when the link knows, without a system call, that nothing has
+    // arrived since it last said true; the caller then skips its drain.
+    virtual bool MayHaveMessages() { return true; }
     // Waits up to `timeoutMs` for input; false on timeout.
     virtual bool WaitReadable(int timeoutMs) = 0;
     // Sends one encoded message; false once the link is gone.

@@ -95,7 +95,7 @@ DecodeStatus DecodeSetDeviceFlag(ByteReader& in, ClientMessage& out) {
     out = SetDeviceFlagMessage{in.U32()};
     return DecodeStatus::kOk;
 }
-// u32 slot size in bytes (6,892)
+// u32 slot size in bytes (6,920)
 DecodeStatus DecodeFrameSlot(ByteReader& in, ClientMessage& out) {
     const std::uint32_t bytes = in.U32();
     if (bytes != kFrameSlotBytes) return DecodeStatus::kBadValue;

@@ -3,6 +3,7 @@
 // slot in shared memory once the service has it. Linux only.
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <cstdint>
 #include <poll.h>
 #include <sys/socket.h>
@@ -18,6 +19,11 @@
 
 namespace vareko::displayservice {
 namespace {
+
+// With a frame slot, the socket is drained only when the service's message
+// count has moved, and at least this often, so that a service that ended
+// without closing its side in order is noticed.
+constexpr auto kDrainAtLeastEvery = std::chrono::milliseconds(100);
 
 class UnixPacketTransport final : public LinkTransport {
 public:
@@ -44,6 +50,18 @@ public:
         }
     }
 
+    bool MayHaveMessages() override {
+        if (!slot_) return true;
+        // The service counts a message only once it is on the socket, so a
+        // count read here means those messages are there to be drained.
+        const std::uint32_t count = ReadMessageCount(slot_->Slot());
+        const auto now = std::chrono::steady_clock::now();
+        if (count == messagesSeen_ && now - lastDrain_ < kDrainAtLeastEvery) return false;
+        messagesSeen_ = count;
+        lastDrain_ = now;
+        return true;
+    }
+
     bool WaitReadable(int timeoutMs) override {
         pollfd p{fd_, POLLIN, 0};
         return poll(&p, 1, timeoutMs) > 0;
@@ -56,10 +74,11 @@ public:
 
     bool SendFrame(std::uint32_t priority, const DeviceBitmap& bitmap) override {
         if (slot_) {
-            // Memory and one eventfd write: neither can wait for the
-            // service. A saturated eventfd still has the frame in the slot.
+            // Memory, and an eventfd write only when the service waits for
+            // one: neither can wait for the service. A saturated eventfd
+            // still has the frame in the slot.
             WriteFrameSlot(slot_->Slot(), priority, bitmap);
-            slot_->Wake();
+            if (TakeWakeRequest(slot_->Slot())) slot_->Wake();
             return true;
         }
         std::uint8_t prefix[12];
@@ -105,6 +124,8 @@ private:
     // Per link: links opened on different threads never share a buffer.
     std::array<std::uint8_t, kMaxServiceMessageBytes> buffer_{};
     std::unique_ptr<FrameSlotMemory> slot_;  // set once the service has it
+    std::uint32_t messagesSeen_ = 0;         // the service's count at the last drain
+    std::chrono::steady_clock::time_point lastDrain_{};
 };
 
 }  // namespace
