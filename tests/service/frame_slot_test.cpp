@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <thread>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "tools/display-service/descriptor_passing.h"
 #include "tools/display-service/frame_slot.h"
 #include "tools/display-service/frame_slot_memory.h"
+#include "tools/display-service/slot_pacing.h"
 
 namespace vareko::displayservice::testing {
 namespace {
@@ -300,6 +302,98 @@ TEST_F(FrameSlotServiceTest, BadSlotsAndStrayDescriptorsCloseTheirSenderAndLeakN
     client.reset();
     // Everything the service took in has been closed again.
     EXPECT_TRUE(Eventually([&] { return OpenDescriptors() == before; })) << OpenDescriptors() << " vs " << before;
+}
+
+// Rounds of a short stream, a pause long enough for the service to go back
+// to waiting, and one last frame, woken only when the service asked: the
+// last frame must show well before the loop's own housekeeping would have
+// found it. A watcher sees the pictures without waking the service itself.
+TEST_F(FrameSlotServiceTest, TheLastFrameShowsWhetherTheServiceLooksOrWaits) {
+    RawClient watcher(dir.SocketPath());
+    ASSERT_TRUE(watcher.Hello(ClientRole::kControl));
+    ASSERT_TRUE(watcher.Send(WatchMessage{}));
+    auto client = OpenedClient();
+    ASSERT_NE(client, nullptr);
+    int memoryFd = -1;
+    auto slot = FrameSlotMemory::Create(memoryFd);
+    ASSERT_NE(slot, nullptr);
+    ASSERT_TRUE(SendSlot(*client, memoryFd, slot->WakeFd()));
+    close(memoryFd);
+    auto send = [&](std::uint8_t value) {
+        WriteFrameSlot(slot->Slot(), 100, Filled(value));
+        if (TakeWakeRequest(slot->Slot())) {
+            ASSERT_TRUE(slot->Wake());
+        }
+    };
+    for (int round = 0; round < 8; ++round) {
+        SCOPED_TRACE(round);
+        for (int i = 0; i < 10; ++i) {
+            send(static_cast<std::uint8_t>(i));
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        std::this_thread::sleep_for(kSlotLookFor + std::chrono::milliseconds(round % 2 == 0 ? 2 : 20));
+        const auto last = static_cast<std::uint8_t>(100 + round);
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(150);
+        send(last);
+        bool shown = false;
+        SnapshotMessage picture;
+        while (!shown && std::chrono::steady_clock::now() < deadline) {
+            shown = watcher.ReceiveType(picture, 10) && picture.pixels[0] == last;
+        }
+        EXPECT_TRUE(shown);
+    }
+}
+
+// A client owns the words the service writes for it and may scribble on
+// them, and on its sequence, as fast as it likes: the service never acts on
+// what it reads back from its own words, looks at a slot at most once per
+// look, and keeps answering.
+TEST_F(FrameSlotServiceTest, GarbageInTheSharedPageNeitherStallsNorSpinsTheService) {
+    auto client = OpenedClient();
+    ASSERT_NE(client, nullptr);
+    int memoryFd = -1;
+    auto slot = FrameSlotMemory::Create(memoryFd);
+    ASSERT_NE(slot, nullptr);
+    ASSERT_TRUE(SendSlot(*client, memoryFd, slot->WakeFd()));
+    close(memoryFd);
+    WriteFrameSlot(slot->Slot(), 100, Filled(1));
+    ASSERT_TRUE(slot->Wake());
+    ASSERT_TRUE(Eventually([&] {
+        auto snapshot = Snapshot();
+        return snapshot && snapshot->pixels[0] == 1;
+    }));
+    std::atomic<bool> stop{false};
+    std::thread scribbler([&] {
+        std::uint8_t* page = slot->Slot();
+        for (std::uint32_t i = 0; !stop.load(); ++i) {
+            const std::uint32_t words[] = {i * 0x9E3779B9u, 0xFFFFFFFFu, 0, 1, 0x80000001u};
+            const std::uint32_t word = words[i % std::size(words)];
+            std::memcpy(page + kFrameSlotMessagesOffset, &word, sizeof word);
+            std::memcpy(page + kFrameSlotWakeOffset, &word, sizeof word);
+            const std::uint32_t sequence = 2 * (i + 1);  // a new whole frame every time
+            std::memcpy(page, &sequence, sizeof sequence);
+            std::this_thread::sleep_for(std::chrono::microseconds(50));
+        }
+    });
+    const auto cpuBefore = service.LoopCpuTime();
+    const auto wallBefore = std::chrono::steady_clock::now();
+    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    const auto answered = Snapshot();
+    const auto cpu = service.LoopCpuTime() - cpuBefore;
+    const auto wall = std::chrono::steady_clock::now() - wallBefore;
+    stop = true;
+    scribbler.join();
+    EXPECT_TRUE(answered.has_value());
+    // Spinning would take the whole of a processor.
+    EXPECT_LT(cpu.count(), wall.count() / 2) << "service loop used " << cpu.count() / 1000 << " us in "
+                                              << wall.count() / 1000 << " us";
+    // And frames written properly after it still show.
+    WriteFrameSlot(slot->Slot(), 100, Filled(222));
+    ASSERT_TRUE(slot->Wake());
+    EXPECT_TRUE(Eventually([&] {
+        auto snapshot = Snapshot();
+        return snapshot && snapshot->pixels[0] == 222;
+    }));
 }
 
 }  // namespace

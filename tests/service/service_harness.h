@@ -7,10 +7,12 @@
 
 #include <dlfcn.h>
 #include <poll.h>
+#include <pthread.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <ctime>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
@@ -113,6 +115,16 @@ public:
         service_->RequestStop();
         thread_.join();
         service_.reset();
+    }
+    // Processor time the service's loop thread has used so far.
+    std::chrono::nanoseconds LoopCpuTime() {
+        clockid_t clock;
+        timespec used{};
+        if (!service_ || pthread_getcpuclockid(thread_.native_handle(), &clock) != 0 ||
+            clock_gettime(clock, &used) != 0) {
+            return {};
+        }
+        return std::chrono::seconds(used.tv_sec) + std::chrono::nanoseconds(used.tv_nsec);
     }
     int HttpPort() const { return service_ ? service_->HttpPort() : kHttpDisabled; }
     int TcpPort() const { return service_ ? service_->TcpPort() : kTcpDisabled; }
