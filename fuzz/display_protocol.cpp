@@ -2,7 +2,9 @@
 // reader: any byte string is decoded in both directions, and whatever decodes
 // must encode back to the same bytes; the same bytes (zero-padded) are then
 // the contents of a frame slot a client shares, and a frame taken from it
-// must be exactly what the slot holds.
+// must be exactly what the slot holds; the words the service stores there
+// and the library's wake request, whatever they held, leave the frame as
+// it was.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -44,6 +46,14 @@ void CheckSlotRead(const std::uint8_t* data, std::size_t size) {
             }
             break;
     }
+    // The service announces and counts; the library takes the request back.
+    const bool requested = std::any_of(slot + kFrameSlotWakeOffset, slot + kFrameSlotWakeOffset + 4,
+                                       [](std::uint8_t b) { return b != 0; });
+    if (TakeWakeRequest(slot) != requested || TakeWakeRequest(slot)) std::abort();
+    AnnounceWaitForWake(slot);
+    PublishMessageCount(slot, sequence);
+    if (!TakeWakeRequest(slot) || ReadMessageCount(slot) != sequence) std::abort();
+    if (ReadFrameSlot(slot, last, frame) != result) std::abort();
 }
 
 }  // namespace
