@@ -11,7 +11,8 @@ import tempfile
 from pathlib import Path
 
 FIGURES = ["latency_p50_ms", "latency_p99_ms", "latency_max_ms", "turns_per_s", "cpu_percent",
-           "peak_rss_mib", "first_frame_ms", "matched", "unmatched", "socket_drops", "foreign_frames"]
+           "service_cpu_percent", "peak_rss_mib", "first_frame_ms", "matched", "unmatched", "socket_drops",
+           "foreign_frames"]
 
 
 def main(tool):

@@ -42,6 +42,8 @@ const Figure kFigures[] = {
     {"dropped by the kernel", "socket_drops",
      [](const RateFigures& f) { return static_cast<double>(f.drops); }, 0},
     {"CPU (% of one core)", "cpu_percent", [](const RateFigures& f) { return f.cpuPercent; }, 2},
+    {"service CPU (% of one core)", "service_cpu_percent",
+     [](const RateFigures& f) { return f.serviceCpuPercent; }, 2},
     {"peak RSS (MiB)", "peak_rss_mib", [](const RateFigures& f) { return f.peakRssMiB; }, 2},
     {"first frame (ms)", "first_frame_ms", [](const RateFigures& f) { return f.firstFrameMs; }, 1},
     {"start-up page as expected", nullptr,

@@ -5,8 +5,10 @@
 // it lags, which hides frames exactly when the program falls behind).
 #include "tools/e2e/e2e_run.h"
 
+#include <pthread.h>
 #include <signal.h>
 #include <stdlib.h>
+#include <time.h>
 
 #include <algorithm>
 #include <atomic>
@@ -15,6 +17,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -86,6 +89,15 @@ class InProcessService {
         if (error.empty())
             thread = std::thread([this] { service->Run(); });
         return error;
+    }
+    // Processor time of the service's loop thread so far.
+    std::optional<double> LoopCpuSeconds() {
+        clockid_t clock;
+        timespec used{};
+        if (!thread.joinable() || pthread_getcpuclockid(thread.native_handle(), &clock) != 0 ||
+            clock_gettime(clock, &used) != 0)
+            return std::nullopt;
+        return static_cast<double>(used.tv_sec) + static_cast<double>(used.tv_nsec) / 1e9;
     }
 
   private:
@@ -184,6 +196,7 @@ class RateRun {
             return Fail("vareko-send sent nothing (" + sender.Ending() + ")");
         }
         const std::optional<double> cpuStart = soak::ReadCpuSeconds(program.Pid());
+        const std::optional<double> serviceCpuStart = service.LoopCpuSeconds();
         const std::uint64_t cpuStartUs = SteadyNowUs();
 
         const auto deadline =
@@ -198,13 +211,15 @@ class RateRun {
             std::this_thread::sleep_for(milliseconds(kSampleEveryMs));
         }
         const std::optional<double> cpuEnd = soak::ReadCpuSeconds(program.Pid());
+        const std::optional<double> serviceCpuEnd = service.LoopCpuSeconds();
         const std::uint64_t cpuEndUs = SteadyNowUs();
         if (sender.Ending() != "exited with status 0")
             return Fail("vareko-send " + sender.Ending());
-        if (cpuStart && cpuEnd && cpuEndUs > cpuStartUs) {
-            figures.cpuPercent =
-                100.0 * (*cpuEnd - *cpuStart) / (static_cast<double>(cpuEndUs - cpuStartUs) / 1e6);
-        }
+        const double windowS = static_cast<double>(cpuEndUs - cpuStartUs) / 1e6;
+        if (cpuStart && cpuEnd && cpuEndUs > cpuStartUs)
+            figures.cpuPercent = 100.0 * (*cpuEnd - *cpuStart) / windowS;
+        if (serviceCpuStart && serviceCpuEnd && cpuEndUs > cpuStartUs)
+            figures.serviceCpuPercent = 100.0 * (*serviceCpuEnd - *serviceCpuStart) / windowS;
 
         // The program may still be turning through queued datagrams.
         std::size_t seen = frames.Count();

@@ -32,6 +32,7 @@ struct RateFigures {
     double latencyP99Ms = 0;
     double latencyMaxMs = 0;
     double cpuPercent = -1;          // of one core, over the sending window
+    double serviceCpuPercent = -1;   // the service's loop thread, same window
     double peakRssMiB = -1;          // VmHWM at the end of the run
     double firstFrameMs = -1;        // spawn to the first frame at the service
     bool startPictureRight = false;  // the first frame showed the start-up page
