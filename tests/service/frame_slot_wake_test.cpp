@@ -69,9 +69,10 @@ TEST(FrameSlotWakeTest, AWriterBesideAReaderThatSleepsNeverLosesAWakeUp) {
     const std::uint64_t one = 1;
     std::uint32_t frames = 0;
     std::uint32_t wakeUps = 0;
+    int bursts = 0;
     bool lost = false;
     const auto end = std::chrono::steady_clock::now() + 400ms;
-    while (!lost && std::chrono::steady_clock::now() < end) {
+    for (; !lost && (bursts < 300 || std::chrono::steady_clock::now() < end); ++bursts) {
         // A short burst, then the pause the reader falls asleep in; the
         // next burst starts while it is on its way to sleep or asleep.
         const int burst = 1 + static_cast<int>(random() % 3);
@@ -93,7 +94,6 @@ TEST(FrameSlotWakeTest, AWriterBesideAReaderThatSleepsNeverLosesAWakeUp) {
     reader.join();
     close(wake);
     EXPECT_FALSE(lost) << "frame " << frames << " never seen; last seen " << seen.load();
-    EXPECT_GT(frames, 100u);
     // Frames written while the reader looks on its own cost no wake-up.
     EXPECT_LT(wakeUps, frames);
 }
