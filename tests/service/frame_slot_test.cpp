@@ -204,6 +204,22 @@ protected:
         const int fds[] = {memoryFd, wakeFd};
         return SendPacketWithDescriptors(client.Fd(), message, fds) == static_cast<ssize_t>(message.size());
     }
+    // A library-side slot, handed to the service on `client`.
+    std::unique_ptr<FrameSlotMemory> HandOverSlot(RawClient& client) {
+        int memoryFd = -1;
+        auto slot = FrameSlotMemory::Create(memoryFd);
+        if (!slot) return nullptr;
+        const bool sent = SendSlot(client, memoryFd, slot->WakeFd());
+        close(memoryFd);
+        return sent ? std::move(slot) : nullptr;
+    }
+    // Waits until the panel's first pixel is `value`.
+    bool Shows(std::uint8_t value) {
+        return Eventually([&] {
+            auto snapshot = Snapshot();
+            return snapshot && snapshot->pixels[0] == value;
+        });
+    }
     std::optional<SnapshotMessage> Snapshot() {
         RawClient control(dir.SocketPath());
         SnapshotMessage snapshot;
@@ -221,11 +237,8 @@ protected:
 TEST_F(FrameSlotServiceTest, FramesWrittenToTheSlotAreShownAfterEachWakeUp) {
     auto client = OpenedClient();
     ASSERT_NE(client, nullptr);
-    int memoryFd = -1;
-    auto slot = FrameSlotMemory::Create(memoryFd);
+    auto slot = HandOverSlot(*client);
     ASSERT_NE(slot, nullptr);
-    ASSERT_TRUE(SendSlot(*client, memoryFd, slot->WakeFd()));
-    close(memoryFd);
     for (const std::uint8_t value : {200, 7, 255}) {
         WriteFrameSlot(slot->Slot(), 100, Filled(value));
         ASSERT_TRUE(slot->Wake());
@@ -314,11 +327,8 @@ TEST_F(FrameSlotServiceTest, TheLastFrameShowsWhetherTheServiceLooksOrWaits) {
     ASSERT_TRUE(watcher.Send(WatchMessage{}));
     auto client = OpenedClient();
     ASSERT_NE(client, nullptr);
-    int memoryFd = -1;
-    auto slot = FrameSlotMemory::Create(memoryFd);
+    auto slot = HandOverSlot(*client);
     ASSERT_NE(slot, nullptr);
-    ASSERT_TRUE(SendSlot(*client, memoryFd, slot->WakeFd()));
-    close(memoryFd);
     auto send = [&](std::uint8_t value) {
         WriteFrameSlot(slot->Slot(), 100, Filled(value));
         if (TakeWakeRequest(slot->Slot())) {
@@ -351,17 +361,11 @@ TEST_F(FrameSlotServiceTest, TheLastFrameShowsWhetherTheServiceLooksOrWaits) {
 TEST_F(FrameSlotServiceTest, GarbageInTheSharedPageNeitherStallsNorSpinsTheService) {
     auto client = OpenedClient();
     ASSERT_NE(client, nullptr);
-    int memoryFd = -1;
-    auto slot = FrameSlotMemory::Create(memoryFd);
+    auto slot = HandOverSlot(*client);
     ASSERT_NE(slot, nullptr);
-    ASSERT_TRUE(SendSlot(*client, memoryFd, slot->WakeFd()));
-    close(memoryFd);
     WriteFrameSlot(slot->Slot(), 100, Filled(1));
     ASSERT_TRUE(slot->Wake());
-    ASSERT_TRUE(Eventually([&] {
-        auto snapshot = Snapshot();
-        return snapshot && snapshot->pixels[0] == 1;
-    }));
+    ASSERT_TRUE(Shows(1));
     std::atomic<bool> stop{false};
     std::thread scribbler([&] {
         std::uint8_t* page = slot->Slot();
@@ -390,10 +394,7 @@ TEST_F(FrameSlotServiceTest, GarbageInTheSharedPageNeitherStallsNorSpinsTheServi
     // And frames written properly after it still show.
     WriteFrameSlot(slot->Slot(), 100, Filled(222));
     ASSERT_TRUE(slot->Wake());
-    EXPECT_TRUE(Eventually([&] {
-        auto snapshot = Snapshot();
-        return snapshot && snapshot->pixels[0] == 222;
-    }));
+    EXPECT_TRUE(Shows(222));
 }
 
 }  // namespace
