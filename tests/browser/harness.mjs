@@ -78,8 +78,8 @@ export async function launchChromium() {
   return chromium.launch({
     executablePath: chromiumPath,
     headless: true,
-    args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run", "--disable-background-networking",
-           "--disable-component-update", "--disable-sync"],
+    args: ["--no-sandbox", "--disable-gpu", "--disable-quic", "--no-proxy-server", "--no-first-run",
+           "--disable-background-networking", "--disable-component-update", "--disable-sync"],
   });
 }
 

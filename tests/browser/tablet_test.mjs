@@ -2,7 +2,9 @@
 // chromium with touch and mobile emulation, inside a private network
 // namespace (in_network_namespace.sh):
 //   node tablet_test.mjs VAREKO_DISPLAY BROWSER_TEST_CLIENT LIBRARY [VAREKO VAREKO_REG VAREKO_SEND]
-// For a phone and a tablet, portrait and landscape: the panel is drawn at a
+// The service serves the viewer on a second loopback address and on an
+// address that stands for a local network (phones open that one, tablets the
+// other). For a phone and a tablet, portrait and landscape: the panel is drawn at a
 // whole number of screen pixels per panel pixel, the largest that fits, with
 // no sideways scrolling and buttons at least 48 pixels tall; touches press,
 // hold and release soft buttons as the client reads them; the panel-only
@@ -37,8 +39,20 @@ const check = (name, test) => run.check(name, async () => {
 });
 // The namespace is private, so a fixed port is free; a restarted service takes it again.
 const port = 18643;
-const host = "127.0.0.1";
-const serveArgs = ["--http-port", String(port), "--tcp-port", "0"];
+// Two addresses beside loopback, served with --viewer-listen: a second
+// loopback address, and one that stands for the machine's address on a local
+// network, given by the namespace.
+const lanAddress = process.env.VAREKO_TEST_LAN_ADDRESS;
+if (!lanAddress) {
+  console.error("run it through in_network_namespace.sh, which gives it VAREKO_TEST_LAN_ADDRESS");
+  process.exit(2);
+}
+const secondLoopback = "127.0.0.2";
+const serveArgs = ["--http-port", String(port), "--tcp-port", "0",
+                   "--viewer-listen", secondLoopback, "--viewer-listen", lanAddress];
+// Where each viewport opens the viewer: phones on the network address, tablets on the second loopback.
+const hostOf = (name) => (name.startsWith("phone") ? lanAddress : secondLoopback);
+const ownerUrl = (service, host) => `http://${host}:${port}/?key=${service.key}`;
 const libraryKey = "HKLM\\SOFTWARE\\Classes\\CLSID\\{FE750200-B72E-11d9-829B-0050DA1A72D3}\\ServerBinary";
 
 // What the page's geometry looks like from outside, in CSS pixels.
@@ -115,7 +129,7 @@ async function main() {
   const kept = ["phone", "tablet", "tablet-landscape"];
   for (const viewport of viewports) {
     await check(`${viewport.name}: the panel fits at its largest whole scale`, async () => {
-      pages[viewport.name] = await openViewer(browser, viewport, service.url);
+      pages[viewport.name] = await openViewer(browser, viewport, ownerUrl(service, hostOf(viewport.name)));
       const { page } = pages[viewport.name];
       checkFit(await geometry(page));
     });
@@ -190,15 +204,21 @@ async function main() {
     delete pages.tablet;
   });
 
-  await check("the page says whether it keeps the screen awake", async () => {
-    const text = await phone.page.locator("#awake").innerText();
-    if (!/awake|sleep/.test(text)) throw new Error(`wake lock status "${text}"`);
+  await check("the page keeps the screen awake on loopback and says why it cannot on plain http", async () => {
+    const onLoopback = await tablet.page.locator("#awake").innerText();
+    const onNetwork = await phone.page.locator("#awake").innerText();
+    if (onLoopback !== "screen kept awake" || !onNetwork.includes("https")) {
+      throw new Error(`wake lock status "${onLoopback}" on ${secondLoopback}, "${onNetwork}" on ${lanAddress}`);
+    }
   });
 
-  await check("requests without the secret are refused", async () => {
-    const own = { Host: `${host}:${port}` };
+  await check("requests without the secret are refused on both addresses", async () => {
     const statuses = [];
-    for (const url of ["/", "/api/state", "/frame.png", "/events"]) statuses.push(await request(host, port, "GET", url, own));
+    for (const host of [lanAddress, secondLoopback]) {
+      for (const url of ["/", "/api/state", "/frame.png", "/events", "/?key=0123"]) {
+        statuses.push(await request(host, port, "GET", url, { Host: `${host}:${port}` }));
+      }
+    }
     if (statuses.some((s) => s !== 401)) throw new Error(`statuses ${statuses}`);
   });
 
@@ -213,7 +233,7 @@ async function main() {
                   "the refused notice", 15000);
     const advice = await page.locator("#refused").innerText();
     if (!advice.includes("vareko-display url")) throw new Error(`advice "${advice}"`);
-    await page.goto(service.url);
+    await page.goto(ownerUrl(service, lanAddress));
     await waitFor(async () => (await page.evaluate(() => document.body.dataset.link)) === "live" &&
                               showsPattern(page), "the live panel again");
   });
