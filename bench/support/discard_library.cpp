@@ -3,46 +3,52 @@
 // benchmark time the program's side of the hand-over without a service.
 #include <cstdint>
 
-#include "display/devicelink/link_interface.h"
+#include "display/devicelink/forwarding_table.h"
 
 namespace {
 
 using namespace vareko::link;
 
-constexpr LinkHandle kConnection = 1;
-constexpr LinkHandle kDevice = 2;
+class DiscardDevice {
+public:
+    static constexpr LinkHandle kConnection = 1;
+    static constexpr LinkHandle kDevice = 2;
 
-// Read so the compiler cannot drop the update's access to the frame.
-volatile std::uint8_t lastPixel = 0;
+    LinkResult Init() { return kLinkOk; }
+    LinkResult Deinit() { return kLinkOk; }
+    LinkResult Connect(ConnectionRecord* record) {
+        record->connection = kConnection;
+        return kLinkOk;
+    }
+    LinkResult Disconnect(LinkHandle) { return kLinkOk; }
+    LinkResult Enumerate(LinkHandle, std::uint32_t index, void*) { return index == 0 ? kLinkOk : kLinkNoMoreItems; }
+    LinkResult Open(OpenRecord* record) {
+        record->device = kDevice;
+        return kLinkOk;
+    }
+    LinkResult Close(LinkHandle) { return kLinkOk; }
+    LinkResult ReadButtons(LinkHandle, std::uint32_t* buttons) {
+        *buttons = 0;
+        return kLinkOk;
+    }
+    LinkResult Update(LinkHandle, const vareko::DeviceBitmap* bitmap, std::uint32_t) {
+        lastPixel_ = bitmap->pixels[vareko::kDevicePixelBytes - 1];
+        return kLinkOk;
+    }
+    LinkResult SetDeviceFlag(LinkHandle, std::uint32_t) { return kLinkOk; }
 
-LinkResult Ok() { return kLinkOk; }
-LinkResult Connect(ConnectionRecord* record) {
-    record->connection = kConnection;
-    return kLinkOk;
-}
-LinkResult OkHandle(LinkHandle) { return kLinkOk; }
-LinkResult Enumerate(LinkHandle, std::uint32_t index, void*) { return index == 0 ? kLinkOk : kLinkNoMoreItems; }
-LinkResult Open(OpenRecord* record) {
-    record->device = kDevice;
-    return kLinkOk;
-}
-LinkResult ReadButtons(LinkHandle, std::uint32_t* buttons) {
-    *buttons = 0;
-    return kLinkOk;
-}
-LinkResult Update(LinkHandle, const vareko::DeviceBitmap* bitmap, std::uint32_t) {
-    lastPixel = bitmap->pixels[vareko::kDevicePixelBytes - 1];
-    return kLinkOk;
-}
-LinkResult SetDeviceFlag(LinkHandle, std::uint32_t) { return kLinkOk; }
-LinkResult NeverCalled() { return 1; }
-
-const InterfaceTable kTable = {
-    Ok, Ok, Connect, NeverCalled, OkHandle, Enumerate, Open, OkHandle, ReadButtons, Update,
-    {NeverCalled, NeverCalled, NeverCalled, NeverCalled, NeverCalled, NeverCalled, NeverCalled,
-     NeverCalled, NeverCalled},
-    SetDeviceFlag,
+private:
+    // Read so the compiler cannot drop the update's access to the frame.
+    volatile std::uint8_t lastPixel_ = 0;
 };
+
+DiscardDevice& Device() {
+    static DiscardDevice device;
+    return device;
+}
+
+constexpr LinkResult kNeverCalled = 1;
+constexpr InterfaceTable kTable = ForwardingTable<Device, kNeverCalled>();
 
 }  // namespace
 
