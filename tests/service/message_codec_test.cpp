@@ -2,6 +2,7 @@
 // input is refused with the reason that the service acts on.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <random>
 
 #include "tools/display-service/message_codec.h"
@@ -112,26 +113,40 @@ TEST(MessageCodec, MalformedClientMessagesAreRefusedWithTheirReason) {
 }
 
 TEST(MessageCodec, RandomBytesNeverDecodeOutOfBounds) {
+    constexpr std::uint16_t kTypes[] = {1, 2, 3, 4, 5, 6, 16, 17, 18, 19, 20, 64, 65, 66, 67, 68, 69, 70};
     std::mt19937 random(1234);
+    int decodedClient = 0;
+    int decodedService = 0;
     for (int round = 0; round < 5000; ++round) {
-        std::vector<std::uint8_t> bytes(random() % 64);
+        // Half of the rounds keep the header consistent, with a known type and
+        // a short payload of whole words, so that the payload decoders are
+        // reached; the other half is noise.
+        const bool consistent = round % 2 == 0;
+        std::vector<std::uint8_t> bytes(consistent ? 8 + 4 * (random() % 4) : random() % 64);
         for (auto& b : bytes) b = static_cast<std::uint8_t>(random());
-        if (bytes.size() >= 8) {
-            // Keep the length field consistent half of the time, so that the
-            // payload decoders are reached too.
+        if (consistent) {
             const auto n = static_cast<std::uint32_t>(bytes.size() - 8);
-            if (round % 2 == 0) {
-                bytes[0] = static_cast<std::uint8_t>(n);
-                bytes[1] = bytes[2] = bytes[3] = 0;
-                bytes[5] = 0;
-                bytes[6] = bytes[7] = 0;
-            }
+            const std::uint16_t type = kTypes[random() % std::size(kTypes)];
+            bytes[0] = static_cast<std::uint8_t>(n);
+            bytes[1] = bytes[2] = bytes[3] = 0;
+            bytes[4] = static_cast<std::uint8_t>(type);
+            bytes[5] = bytes[6] = bytes[7] = 0;
         }
+        // Whatever decodes is exactly what its message encodes to: nothing
+        // read past the bytes, no byte left unread or ignored.
         ClientMessage client;
+        if (DecodeClientMessage(bytes, client) == DecodeStatus::kOk) {
+            ++decodedClient;
+            EXPECT_EQ(EncodeClientMessage(client), bytes) << "round " << round;
+        }
         ServiceMessage service;
-        DecodeClientMessage(bytes, client);
-        DecodeServiceMessage(bytes, service);
+        if (DecodeServiceMessage(bytes, service) == DecodeStatus::kOk) {
+            ++decodedService;
+            EXPECT_EQ(EncodeServiceMessage(service), bytes) << "round " << round;
+        }
     }
+    EXPECT_GT(decodedClient, 20);
+    EXPECT_GT(decodedService, 20);
 }
 
 TEST(StatusText, IsCutOnACharacterBoundaryWithAVisibleMark) {
