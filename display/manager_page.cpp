@@ -1,46 +1,21 @@
 // The manager page's object factory and handle lookup.
 #include "display/manager_page.h"
 
-#include <iterator>
 #include <new>
 
+#include "display/size_class_style.h"
 #include "toolkit/streaming_text_object.h"
 #include "toolkit/text_object.h"
 
 namespace vareko {
 namespace {
 
-// House style of each size class. A weight of 0 leaves the font's own.
-struct SizeStyle {
-    int lineHeight;
-    int pointSize;
-    int weight;
-    int offsetY;  // pulls the text up inside its box
-};
-
-constexpr SizeStyle kSizeStyles[] = {
-    {12, 7, 0, -3},    // Small
-    {13, 8, 0, -2},    // Medium
-    {20, 12, 700, -4}, // Large, bold
-};
-constexpr SizeStyle kOtherSizeStyle = {13, 8, 0, -2};
-
-constexpr const wchar_t* kFaceName = L"Microsoft Sans Serif";
 constexpr const wchar_t* kBlank = L" ";
 constexpr const wchar_t* kStreamingSeparator = L"       ";  // seven blanks
 constexpr int kOpaque = 2;
 constexpr int kStreamingSpeed = 7;
 constexpr DWORD kStreamingMinimumStep = 7;
 constexpr DWORD kStreamingStartDelayMs = 2000;
-
-bool IsKnownSizeClass(SizeClass sizeClass) {
-    int index = static_cast<int>(sizeClass);
-    return index >= 0 && index < static_cast<int>(std::size(kSizeStyles));
-}
-
-const SizeStyle& StyleOf(SizeClass sizeClass) {
-    return IsKnownSizeClass(sizeClass) ? kSizeStyles[static_cast<int>(sizeClass)] : kOtherSizeStyle;
-}
 
 }  // namespace
 
@@ -83,10 +58,10 @@ ObjectHandle ManagerPage::CreateStaticText(SizeClass sizeClass, UINT alignment, 
     if (text == nullptr) {
         return nullptr;
     }
-    const SizeStyle& style = StyleOf(sizeClass);
+    const SizeClassStyle& style = StyleOf(sizeClass);
     text->Initialize();
     text->SetOrigin(0, 0);
-    text->SetFaceName(kFaceName);
+    text->SetFaceName(text::kHouseFaceName.data());
     text->SetAlignment(alignment);
     text->SetBackgroundMode(kOpaque);
     text->SetText(kBlank);
@@ -110,10 +85,10 @@ ObjectHandle ManagerPage::CreateStreamingText(SizeClass sizeClass, UINT alignmen
     if (text == nullptr) {
         return nullptr;
     }
-    const SizeStyle& style = StyleOf(sizeClass);
+    const SizeClassStyle& style = StyleOf(sizeClass);
     text->Initialize();
     text->SetOrigin(0, 0);
-    text->SetFaceName(kFaceName);
+    text->SetFaceName(text::kHouseFaceName.data());
     text->SetAlignment(alignment);
     text->SetText(kBlank);
     text->SetSeparator(kStreamingSeparator);

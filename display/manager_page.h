@@ -6,6 +6,7 @@
 #pragma once
 
 #include "display/button_sink.h"
+#include "display/size_class_style.h"
 #include "toolkit/page_base.h"
 
 namespace vareko {
@@ -17,10 +18,6 @@ using ObjectHandle = ObjectHandleTag*;
 
 // Kinds of text object. Any other value creates nothing.
 enum class TextKind : int { Streaming = 0, Static = 1 };
-
-// Size classes: line height, point size, weight and content offset. Any other
-// value is styled as Medium.
-enum class SizeClass : int { Small = 0, Medium = 1, Large = 2 };
 
 // The objectType tags that a manager page gives the objects it creates.
 enum ObjectTag : int {

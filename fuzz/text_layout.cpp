@@ -13,6 +13,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/text/house_font.h"
 #include "platform/win32.h"
 
 namespace {
@@ -20,7 +21,7 @@ namespace {
 constexpr int kWidth = 160;
 constexpr int kHeight = 43;
 
-constexpr std::array<const wchar_t*, 5> kFaces = {L"Microsoft Sans Serif", L"", L"DejaVu Sans",
+constexpr std::array<const wchar_t*, 5> kFaces = {vareko::text::kHouseFaceName.data(), L"", L"DejaVu Sans",
                                                   L"Liberation Mono", L"No Such Face"};
 // Every flag DrawTextExW supports, plus one it ignores.
 constexpr std::array<UINT, 10> kFlags = {DT_CENTER,     DT_RIGHT,  DT_VCENTER,  DT_BOTTOM,  DT_WORDBREAK,

@@ -14,6 +14,7 @@
 
 #include "app/dashboard_pages.h"
 #include "bench/support/ratio_report.h"
+#include "display/size_class_style.h"
 #include "tests/support/counting_allocator.h"
 #include "platform/win32.h"
 #include "toolkit/device_bitmap.h"
@@ -24,10 +25,10 @@ namespace {
 
 using namespace vareko;
 
-// The dashboard's small face: 7 points, one 12-pixel line per object.
-constexpr const wchar_t* kFaceName = L"Microsoft Sans Serif";
-constexpr int kPointSize = 7;
-constexpr int kLineHeight = 12;
+// The dashboard's small size class in the house face, one line per object.
+constexpr const wchar_t* kFaceName = text::kHouseFaceName.data();
+constexpr int kPointSize = StyleOf(SizeClass::Small).pointSize;
+constexpr int kLineHeight = StyleOf(SizeClass::Small).lineHeight;
 
 struct BoxedText {
     const wchar_t* text;

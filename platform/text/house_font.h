@@ -54,6 +54,15 @@ struct HouseFont {
     std::size_t bitsSize;
 
     static constexpr int StrideBytes(int width) { return (width + 7) / 8; }
+
+    // Whether pixel (x, y) of `glyph`, a glyph of this font, is lit; false
+    // outside the glyph's cell.
+    constexpr bool IsLit(const HouseGlyph& glyph, int x, int y) const {
+        if (x < 0 || y < 0 || x >= glyph.width || y >= height) return false;
+        const std::size_t row = glyph.bitsOffset + static_cast<std::size_t>(y) * StrideBytes(glyph.width);
+        // Leftmost pixel in the most significant bit.
+        return ((bits[row + static_cast<std::size_t>(x / 8)] >> (7 - x % 8)) & 1) != 0;
+    }
 };
 
 std::span<const HouseFont> HouseFonts();

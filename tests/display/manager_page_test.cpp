@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "display/manager_page.h"
+#include "platform/text/house_font.h"
 #include "platform/win32.h"
 #include "toolkit/streaming_text_object.h"
 #include "toolkit/text_object.h"
@@ -89,7 +90,7 @@ TEST_F(ManagerPageTest, StaticTextPerSizeClass) {
         LOGFONTW font = FontOf(text->GetFont());
         EXPECT_EQ(font.lfHeight, c.expected.fontHeight);
         EXPECT_EQ(font.lfWeight == 700, c.expected.bold);
-        EXPECT_STREQ(font.lfFaceName, L"Microsoft Sans Serif");
+        EXPECT_STREQ(font.lfFaceName, text::kHouseFaceName.data());
         // Word wrap shows in the measured extents: with it on, the text's own
         // layout wraps as the wrapped one does; with it off it stays one line.
         text->SetText(L"a text much too long for one line of the box");
@@ -122,7 +123,7 @@ TEST_F(ManagerPageTest, StreamingTextPerSizeClass) {
         LOGFONTW font = FontOf(text->GetFont());
         EXPECT_EQ(font.lfHeight, c.expected.fontHeight);
         EXPECT_EQ(font.lfWeight == 700, c.expected.bold);
-        EXPECT_STREQ(font.lfFaceName, L"Microsoft Sans Serif");
+        EXPECT_STREQ(font.lfFaceName, text::kHouseFaceName.data());
     }
 }
 

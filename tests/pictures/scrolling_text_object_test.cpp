@@ -9,6 +9,7 @@
 #include <climits>
 #include <cstdint>
 
+#include "platform/text/house_font.h"
 #include "platform/win32/time.h"
 #include "tests/pictures/stage.h"
 
@@ -27,7 +28,7 @@ class ScrollingTextTest : public ::testing::Test {
 
     void Configure(int width, int height, const wchar_t* text) {
         text_.Initialize();
-        text_.SetFaceName(L"Microsoft Sans Serif");
+        text_.SetFaceName(vareko::text::kHouseFaceName.data());
         text_.SetPointSize(7);
         text_.SetSize(width, height);
         text_.SetText(text);
@@ -193,7 +194,7 @@ TEST(ScrollingTextExtremes, RangeSaturatesAndTheOffsetStaysInIt) {
                 Stage stage;
                 ScrollingTextObject text;
                 text.Initialize();
-                text.SetFaceName(L"Microsoft Sans Serif");
+                text.SetFaceName(vareko::text::kHouseFaceName.data());
                 text.SetPointSize(7);
                 text.SetDirection(direction);
                 text.SetSpeed(speed);

@@ -8,9 +8,11 @@
 #include <string>
 #include <vector>
 
+#include "display/size_class_style.h"
 #include "platform/text/house_font.h"
 #include "platform/text/install_house_fonts.h"
 #include "tests/support/canvas.h"
+#include "toolkit/text_object.h"
 
 namespace vareko {
 namespace {
@@ -55,22 +57,12 @@ private:
     HGDIOBJ previous_ = nullptr;
 };
 
-bool TableLit(const HouseFont& font, const HouseGlyph& glyph, int x, int y) {
-    const int stride = HouseFont::StrideBytes(glyph.width);
-    const BYTE byte = font.bits[glyph.bitsOffset + static_cast<std::size_t>(y * stride + x / 8)];
-    return (byte & (0x80 >> (x % 8))) != 0;
-}
-
 // The fonts the display's size classes draw with.
-struct SizeClassFont {
-    LONG emHeight;
-    LONG weight;
-};
-constexpr SizeClassFont kSizeClassFonts[] = {{9, FW_NORMAL}, {11, FW_NORMAL}, {16, FW_BOLD}};
-
 std::vector<const HouseFont*> SizeClassHouseFonts() {
     std::vector<const HouseFont*> fonts;
-    for (const SizeClassFont& sc : kSizeClassFonts) fonts.push_back(text::FindHouseFont(sc.emHeight, sc.weight));
+    for (const SizeClassStyle& sc : kSizeClassStyles) {
+        fonts.push_back(text::FindHouseFont(-PointsToHeight(sc.pointSize), sc.weight));
+    }
     return fonts;
 }
 
@@ -123,7 +115,7 @@ TEST_F(InstalledHouseFonts, DrawEveryGlyphAsItsTableBitmap) {
             bool same = extent.cx == glyph.width && extent.cy == font.height;
             for (int y = 0; y < font.height; ++y) {
                 for (int x = 0; x < kCanvasWidth; ++x) {
-                    const bool wanted = x < glyph.width && TableLit(font, glyph, x, y);
+                    const bool wanted = font.IsLit(glyph, x, y);
                     same = same && canvas.Lit(x, y) == wanted;
                 }
             }

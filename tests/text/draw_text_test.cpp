@@ -82,7 +82,7 @@ LOGFONTW HouseLogFont(LONG height, LONG weight = FW_NORMAL) {
     LOGFONTW lf{};
     lf.lfHeight = height;
     lf.lfWeight = weight;
-    std::wcscpy(lf.lfFaceName, L"Microsoft Sans Serif");
+    std::wcscpy(lf.lfFaceName, vareko::text::kHouseFaceName.data());
     return lf;
 }
 
@@ -105,8 +105,7 @@ private:
 };
 
 bool GlyphBit(const HouseFont& font, WCHAR c, int x, int y) {
-    const auto& g = FindHouseGlyph(font, c);
-    return (font.bits[g.bitsOffset + y * HouseFont::StrideBytes(g.width) + x / 8] & (0x80 >> (x % 8))) != 0;
+    return font.IsLit(FindHouseGlyph(font, c), x, y);
 }
 
 TEST(DrawText, TextOutPaintsTheGlyphCellAtThePoint) {
@@ -373,7 +372,7 @@ TEST(FontObjects, DescribeSelectAndDelete) {
     EXPECT_EQ(GetObjectW(font, sizeof(back), &back), static_cast<int>(sizeof(LOGFONTW)));
     EXPECT_EQ(back.lfHeight, -16);
     EXPECT_EQ(back.lfWeight, FW_BOLD);
-    EXPECT_EQ(std::wstring(back.lfFaceName), L"Microsoft Sans Serif");
+    EXPECT_EQ(std::wstring(back.lfFaceName), vareko::text::kHouseFaceName.data());
 
     HGDIOBJ previous = SelectObject(canvas.Dc(), font);
     EXPECT_NE(previous, nullptr);
@@ -390,7 +389,7 @@ TEST(FontObjects, DefaultGuiFontIsTheHouseFaceAtEightPoints) {
     ASSERT_EQ(GetObjectW(stock, sizeof(lf), &lf), static_cast<int>(sizeof(lf)));
     EXPECT_EQ(lf.lfHeight, -11);
     EXPECT_EQ(lf.lfWeight, FW_NORMAL);
-    EXPECT_EQ(std::wstring(lf.lfFaceName), L"Microsoft Sans Serif");
+    EXPECT_EQ(std::wstring(lf.lfFaceName), vareko::text::kHouseFaceName.data());
     DeleteObject(stock);  // stock objects survive deletion
     EXPECT_EQ(GetObjectW(stock, sizeof(lf), &lf), static_cast<int>(sizeof(lf)));
     EXPECT_NE(GetStockObject(SYSTEM_FONT), nullptr);

@@ -35,12 +35,12 @@ TEST(FontFace, HouseNameAtHouseSizesGivesTheBitmapFonts) {
         LONG height, leading;
         LONG weight;
     } cases[] = {
-        {Font(L"Microsoft Sans Serif", -9), 12, 3, 400},
+        {Font(kHouseFaceName.data(), -9), 12, 3, 400},
         {Font(L"microsoft sans serif", -11), 13, 2, 400},
-        {Font(L"Microsoft Sans Serif", -16, FW_BOLD), 20, 4, 700},
-        {Font(L"Microsoft Sans Serif", 13), 13, 2, 400},  // positive: cell height
+        {Font(kHouseFaceName.data(), -16, FW_BOLD), 20, 4, 700},
+        {Font(kHouseFaceName.data(), 13), 13, 2, 400},  // positive: cell height
         {Font(L"", 0), 13, 2, 400},                       // no name, no size: default GUI font
-        {Font(L"Microsoft Sans Serif", -9, FW_DONTCARE), 12, 3, 400},
+        {Font(kHouseFaceName.data(), -9, FW_DONTCARE), 12, 3, 400},
     };
     for (const auto& c : cases) {
         const auto face = ResolveFace(c.lf);
@@ -53,7 +53,7 @@ TEST(FontFace, HouseNameAtHouseSizesGivesTheBitmapFonts) {
 }
 
 TEST(FontFace, HouseGlyphsAreCellsAtThePen) {
-    const auto face = ResolveFace(Font(L"Microsoft Sans Serif", -9));
+    const auto face = ResolveFace(Font(kHouseFaceName.data(), -9));
     const GlyphImage a = face->Glyph(L'A');
     EXPECT_EQ(a.left, 0);
     EXPECT_EQ(a.top, 0);
@@ -71,7 +71,7 @@ TEST(FontFace, OtherSizesAndFacesGoThroughFreeType) {
         LOGFONTW lf;
         LONG minHeight;
     } cases[] = {
-        {Font(L"Microsoft Sans Serif", -20), 20},  // house face, size without a bitmap
+        {Font(kHouseFaceName.data(), -20), 20},  // house face, size without a bitmap
         {Font(L"DejaVu Sans", -11), 11},
         {Font(L"DejaVu Sans", -16, FW_BOLD), 16},
         {Font(L"No Such Face Anywhere", -12), 12},  // fontconfig substitutes a face
@@ -104,7 +104,7 @@ TEST(FontFace, PositiveHeightIsTheCellHeight) {
 // glyph image of gigabytes.
 TEST(FontFace, AbsurdHeightsAreCappedAtTheLargestRenderedSize) {
     for (LONG height : {std::numeric_limits<LONG>::min(), -5'000'000, 5'000'000, std::numeric_limits<LONG>::max()}) {
-        for (const wchar_t* name : {L"DejaVu Sans", L"Microsoft Sans Serif"}) {
+        for (const wchar_t* name : {L"DejaVu Sans", kHouseFaceName.data()}) {
             const auto face = ResolveFace(Font(name, height));
             ASSERT_NE(face, nullptr) << height;
             EXPECT_GT(face->Metrics().height, 500) << height;

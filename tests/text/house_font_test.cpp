@@ -4,52 +4,61 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <iterator>
 
+#include "display/size_class_style.h"
 #include "platform/text/house_font.h"
+#include "toolkit/text_object.h"
 
 namespace vareko::text {
 namespace {
 
-bool Lit(const HouseFont& font, const HouseGlyph& glyph, int x, int y) {
-    const int stride = HouseFont::StrideBytes(glyph.width);
-    const BYTE byte = font.bits[glyph.bitsOffset + static_cast<std::size_t>(y * stride + x / 8)];
-    return (byte & (0x80 >> (x % 8))) != 0;
+using vareko::kSizeClassStyles;
+using vareko::PointsToHeight;
+using vareko::SizeClassStyle;
+
+// Each size class's text box (its line height, with the content offset
+// that pulls the text up inside it) in either weight of its em height.
+TEST(HouseFont, NoGlyphPixelFallsOutsideItsSizeClassBox) {
+    for (const SizeClassStyle& sc : kSizeClassStyles) {
+        for (const LONG weight : {FW_NORMAL, FW_BOLD}) {
+            const LONG emHeight = -PointsToHeight(sc.pointSize);
+            const HouseFont* font = FindHouseFont(emHeight, weight);
+            ASSERT_NE(font, nullptr) << emHeight;
+            std::size_t checked = 0;
+            auto check = [&](const HouseGlyph& glyph) {
+                for (int y = 0; y < font->height; ++y) {
+                    for (int x = 0; x < glyph.width; ++x) {
+                        if (!font->IsLit(glyph, x, y)) continue;
+                        const int boxY = y + sc.offsetY;
+                        EXPECT_TRUE(boxY >= 0 && boxY < sc.lineHeight)
+                            << font->name << " U+" << std::hex << glyph.code << std::dec
+                            << " pixel (" << x << ", " << y << ") lands at box row " << boxY;
+                    }
+                }
+                ++checked;
+            };
+            for (std::size_t i = 0; i < font->glyphCount; ++i) check(font->glyphs[i]);
+            check(font->missing);
+            EXPECT_EQ(checked, font->glyphCount + 1);
+        }
+    }
 }
 
-// The text boxes the display uses: font em height and weight, box height and
-// the content offset that pulls the text up inside the box.
-struct SizeClass {
-    LONG emHeight;
-    LONG weight;
-    int boxHeight;
-    int offsetY;
-};
-constexpr SizeClass kSizeClasses[] = {
-    {9, 400, 12, -3},  {9, 700, 12, -3},  {11, 400, 13, -2},
-    {11, 700, 13, -2}, {16, 400, 20, -4}, {16, 700, 20, -4},
-};
-
-TEST(HouseFont, NoGlyphPixelFallsOutsideItsSizeClassBox) {
-    for (const SizeClass& sc : kSizeClasses) {
-        const HouseFont* font = FindHouseFont(sc.emHeight, sc.weight);
-        ASSERT_NE(font, nullptr) << sc.emHeight;
-        std::size_t checked = 0;
-        auto check = [&](const HouseGlyph& glyph) {
-            for (int y = 0; y < font->height; ++y) {
-                for (int x = 0; x < glyph.width; ++x) {
-                    if (!Lit(*font, glyph, x, y)) continue;
-                    const int boxY = y + sc.offsetY;
-                    EXPECT_TRUE(boxY >= 0 && boxY < sc.boxHeight)
-                        << font->name << " U+" << std::hex << glyph.code << std::dec
-                        << " pixel (" << x << ", " << y << ") lands at box row " << boxY;
-                }
-            }
-            ++checked;
-        };
-        for (std::size_t i = 0; i < font->glyphCount; ++i) check(font->glyphs[i]);
-        check(font->missing);
-        EXPECT_EQ(checked, font->glyphCount + 1);
-    }
+TEST(HouseFont, IsLitReadsRowsLeftmostPixelInTheHighBit) {
+    // A 10-pixel glyph, two bytes a row: "#........#" over ".......#..".
+    constexpr BYTE kBits[] = {0xFF, 0x80, 0x40, 0x01, 0x00};
+    HouseFont font{};
+    font.height = 2;
+    font.bits = kBits;
+    font.bitsSize = std::size(kBits);
+    const HouseGlyph glyph{L'x', 10, 1};
+    const struct {
+        int x, y;
+        bool lit;
+    } cases[] = {{0, 0, true}, {1, 0, false}, {8, 0, false}, {9, 0, true}, {7, 1, true}, {6, 1, false},
+                 {8, 1, false}, {-1, 0, false}, {10, 0, false}, {0, 2, false}, {0, -1, false}};
+    for (const auto& c : cases) EXPECT_EQ(font.IsLit(glyph, c.x, c.y), c.lit) << c.x << ", " << c.y;
 }
 
 TEST(HouseFont, CoversPrintableAsciiAndLatin1) {

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/text/house_font.h"
 #include "platform/win32/time.h"
 #include "tests/toolkit/text_test_frames.h"
 #include "toolkit/streaming_text_object.h"
@@ -27,7 +28,7 @@ constexpr const wchar_t* kWarning = L"WARNING LOW PETROL ";
 void Configure(StreamingTextObject& object, int width) {
     object.Initialize();
     object.SetOrigin(0, 0);
-    object.SetFaceName(L"Microsoft Sans Serif");
+    object.SetFaceName(text::kHouseFaceName.data());
     object.SetSeparator(L"       ");
     object.SetSpeed(7);
     object.SetMinimumStep(7);

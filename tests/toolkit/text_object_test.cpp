@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "display/size_class_style.h"
 #include "platform/text/house_font.h"
 #include "tests/toolkit/text_test_frames.h"
 #include "toolkit/text_object.h"
@@ -23,24 +24,15 @@ public:
 
 LOGFONTW FontOf(const TextObject& object) { return DescribeFont(object.GetFont()); }
 
-// The manager page's static text for a size class: box height, point size,
-// weight and content offset.
-struct SizeClass {
-    int lineHeight;
-    int points;
-    int weight;
-    int offsetY;
-};
-constexpr SizeClass kSizeClasses[] = {{12, 7, FW_NORMAL, -3}, {13, 8, FW_NORMAL, -2}, {20, 12, FW_BOLD, -4}};
-
-void Configure(TextObject& object, const SizeClass& sc, int width, const wchar_t* text) {
+// Configured as the manager page's static text of a size class.
+void Configure(TextObject& object, const SizeClassStyle& sc, int width, const wchar_t* text) {
     object.Initialize();
-    object.SetFaceName(L"Microsoft Sans Serif");
+    object.SetFaceName(text::kHouseFaceName.data());
     object.SetBackgroundMode(OPAQUE);
     object.SetText(text);
-    if (sc.weight == FW_BOLD) object.SetWeight(FW_BOLD);
+    if (sc.weight != 0) object.SetWeight(sc.weight);
     object.SetSize(width, sc.lineHeight);
-    object.SetPointSize(sc.points);
+    object.SetPointSize(sc.pointSize);
     object.SetOffset(0, sc.offsetY);
 }
 
@@ -58,7 +50,7 @@ TEST(TextObject, InitializeTakesAnOwnFontAtEightPoints) {
     ASSERT_NE(object.GetFont(), nullptr);
     EXPECT_NE(static_cast<HGDIOBJ>(object.GetFont()), GetStockObject(DEFAULT_GUI_FONT));
     EXPECT_EQ(FontOf(object).lfHeight, -11);
-    EXPECT_EQ(std::wstring(FontOf(object).lfFaceName), L"Microsoft Sans Serif");
+    EXPECT_EQ(std::wstring(FontOf(object).lfFaceName), text::kHouseFaceName);
 }
 
 TEST(TextObject, FontSettersKeepTheOtherAttributes) {
@@ -103,7 +95,7 @@ TEST(TextObject, AnyInstalledFaceAndSizeDraws) {
     const struct {
         const wchar_t* face;
         int points;
-    } cases[] = {{L"DejaVu Sans", 8}, {L"Microsoft Sans Serif", 10}, {L"Liberation Sans", 12}};
+    } cases[] = {{L"DejaVu Sans", 8}, {text::kHouseFaceName.data(), 10}, {L"Liberation Sans", 12}};
     for (const auto& c : cases) {
         TextPage page;
         TextObject object;
@@ -149,7 +141,7 @@ TEST(TextObject, NewTextResetsTheMarginsTheSameTextKeepsThem) {
 TEST(TextObject, MeasuresOnlyAfterAChange) {
     TextPage page;
     ProbeText object;
-    Configure(object, kSizeClasses[1], 60, L"Altitude: 12345");
+    Configure(object, StyleOf(SizeClass::Medium), 60, L"Altitude: 12345");
     page.AddObject(&object);
     page.Frame();
     const SIZE single = *object.GetTextExtent();
@@ -227,7 +219,7 @@ TEST(TextObject, SettersGivenTheCurrentValueKeepTheFontAndTheMeasures) {
 TEST(TextObject, EmptyTextOnlyFillsAndKeepsTheExtents) {
     TextPage page;
     ProbeText object;
-    Configure(object, kSizeClasses[0], 50, L"abc");
+    Configure(object, StyleOf(SizeClass::Small), 50, L"abc");
     page.AddObject(&object);
     page.Frame();
     const SIZE measured = *object.GetTextExtent();
@@ -240,8 +232,8 @@ TEST(TextObject, EmptyTextOnlyFillsAndKeepsTheExtents) {
 TEST(TextObject, OpaqueBackgroundBlanksTheBox) {
     TextPage page;
     TextObject under, over;
-    Configure(under, kSizeClasses[0], 80, L"WWWWWWWWWWWW");
-    Configure(over, kSizeClasses[0], 80, L" ");
+    Configure(under, StyleOf(SizeClass::Small), 80, L"WWWWWWWWWWWW");
+    Configure(over, StyleOf(SizeClass::Small), 80, L" ");
     page.AddObject(&under);
     page.AddObject(&over);
     EXPECT_EQ(test::WhiteCount(page.Frame()), 0);
@@ -252,7 +244,7 @@ TEST(TextObject, OpaqueBackgroundBlanksTheBox) {
 TEST(TextObject, InvisibleObjectFillsAndMeasuresButDrawsNoText) {
     TextPage page;
     ProbeText object;
-    Configure(object, kSizeClasses[0], 80, L"abc");
+    Configure(object, StyleOf(SizeClass::Small), 80, L"abc");
     object.SetVisible(FALSE);
     GraphicsSurface& surface = page.Surface();
     surface.BeginDraw();
@@ -271,7 +263,7 @@ TEST(TextObject, InvisibleObjectFillsAndMeasuresButDrawsNoText) {
 TEST(TextObject, InvertedObjectInvertsItsWholeRectangle) {
     TextPage page;
     TextObject object;
-    Configure(object, kSizeClasses[1], 40, L"i");
+    Configure(object, StyleOf(SizeClass::Medium), 40, L"i");
     object.SetOffset(0, 0);
     page.AddObject(&object);
     const int plain = test::WhiteCount(page.Frame());
@@ -282,8 +274,8 @@ TEST(TextObject, InvertedObjectInvertsItsWholeRectangle) {
 // Every glyph of the house fonts, drawn as the dashboard draws its texts,
 // shows whole: each lit pixel of the font appears in the frame.
 TEST(TextObject, SizeClassBoxesShowEveryGlyphWhole) {
-    for (const SizeClass& sc : kSizeClasses) {
-        const text::HouseFont* font = text::FindHouseFont(-PointsToHeight(sc.points), sc.weight);
+    for (const SizeClassStyle& sc : kSizeClassStyles) {
+        const text::HouseFont* font = text::FindHouseFont(-PointsToHeight(sc.pointSize), sc.weight);
         ASSERT_NE(font, nullptr);
         std::wstring all;
         for (std::size_t i = 0; i < font->glyphCount; ++i) all.push_back(static_cast<wchar_t>(font->glyphs[i].code));
@@ -299,7 +291,7 @@ TEST(TextObject, SizeClassBoxesShowEveryGlyphWhole) {
                 width += g.width;
                 for (int y = 0; y < font->height; ++y)
                     for (int x = 0; x < g.width; ++x)
-                        lit += (font->bits[g.bitsOffset + y * text::HouseFont::StrideBytes(g.width) + x / 8] >> (7 - x % 8)) & 1;
+                        lit += font->IsLit(g, x, y);
                 run.push_back(all[start++]);
             }
             TextPage page;

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <functional>
 
+#include "platform/text/house_font.h"
 #include "tests/toolkit/text_test_frames.h"
 #include "toolkit/text_object.h"
 #include "toolkit/text_run_cache.h"
@@ -24,7 +25,7 @@ struct Scene {
     Scene() {
         for (TextObject* object : {&under, &figure}) {
             object->Initialize();
-            object->SetFaceName(L"Microsoft Sans Serif");
+            object->SetFaceName(text::kHouseFaceName.data());
             object->SetSize(80, 13);
             object->SetPointSize(8);
             object->SetOffset(0, -2);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "display/size_class_style.h"
 #include "platform/image/png_file.h"
 #include "platform/text/house_font.h"
 #include "toolkit/page_base.h"
@@ -18,19 +19,18 @@ namespace {
 
 using vareko::TextObject;
 
+using vareko::SizeClass;
+
 struct Sample {
     int y;
-    int lineHeight;
-    int points;
-    int weight;
-    int offsetY;
+    SizeClass sizeClass;
     const wchar_t* text;
 };
 
 constexpr Sample kSamples[] = {
-    {0, 12, 7, FW_NORMAL, -3, L"Vitesse: 123  Réserve: 4521 ç"},
-    {12, 13, 8, FW_NORMAL, -2, L"Altitude: 10250 É è à ô ü"},
-    {25, 20, 12, FW_BOLD, -4, L"WARNING Éjgy 09"},
+    {0, SizeClass::Small, L"Vitesse: 123  Réserve: 4521 ç"},
+    {12, SizeClass::Medium, L"Altitude: 10250 É è à ô ü"},
+    {25, SizeClass::Large, L"WARNING Éjgy 09"},
 };
 
 std::vector<std::uint8_t> SizeClassFrame() {
@@ -39,15 +39,16 @@ std::vector<std::uint8_t> SizeClassFrame() {
     std::vector<TextObject> objects(std::size(kSamples));
     for (std::size_t i = 0; i < std::size(kSamples); ++i) {
         const Sample& s = kSamples[i];
+        const vareko::SizeClassStyle& style = vareko::StyleOf(s.sizeClass);
         TextObject& object = objects[i];
         object.Initialize();
-        object.SetFaceName(L"Microsoft Sans Serif");
+        object.SetFaceName(vareko::text::kHouseFaceName.data());
         object.SetBackgroundMode(OPAQUE);
         object.SetText(s.text);
-        if (s.weight == FW_BOLD) object.SetWeight(FW_BOLD);
-        object.SetSize(vareko::kDisplayWidth, s.lineHeight);
-        object.SetPointSize(s.points);
-        object.SetOffset(0, s.offsetY);
+        if (style.weight != 0) object.SetWeight(style.weight);
+        object.SetSize(vareko::kDisplayWidth, style.lineHeight);
+        object.SetPointSize(style.pointSize);
+        object.SetOffset(0, style.offsetY);
         object.SetOrigin(0, s.y);
         page.AddObject(&object);
     }
@@ -80,10 +81,9 @@ std::vector<std::uint8_t> FontSheet(int& width, int& height) {
             int x = 0;
             for (std::size_t j = i; j < std::min(font.glyphCount, i + kPerLine); ++j) {
                 const auto& g = font.glyphs[j];
-                const int stride = vareko::text::HouseFont::StrideBytes(g.width);
                 for (int y = 0; y < font.height; ++y) {
                     for (int col = 0; col < g.width; ++col) {
-                        const bool lit = (font.bits[g.bitsOffset + y * stride + col / 8] >> (7 - col % 8)) & 1;
+                        const bool lit = font.IsLit(g, col, y);
                         // The internal-leading rows are shaded to show that no glyph enters them.
                         const std::uint8_t dark = y < font.internalLeading ? 40 : 0;
                         sheet[static_cast<std::size_t>(top + y) * width + x + col] = lit ? 255 : dark;
