@@ -45,4 +45,6 @@ int ManagerDisplay::IsButtonReleased(int button) { return manager->IsButtonRelea
 
 void ManagerDisplay::Update() { manager->Update(); }
 
+BOOL ManagerDisplay::IsDeviceOpen() const { return manager->IsDeviceOpen(); }
+
 }  // namespace vareko

@@ -29,6 +29,9 @@ public:
     int IsButtonReleased(int button) override;
     void Update() override;
 
+    // Whether the manager's device output has a device open.
+    BOOL IsDeviceOpen() const;
+
 private:
     std::unique_ptr<DisplayManager> manager;
 };

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "app/dashboard_app.h"
+#include "app/manager_display.h"
 #include "app/telemetry_parser.h"
-#include "bench/main_loop/manager_adapter.h"
 #include "tests/support/counting_allocator.h"
 #include "bench/support/scratch_registry.h"
 #include "platform/win32/time.h"
@@ -62,7 +62,7 @@ void RunTurns(benchmark::State& state, DashboardApp& app) {
 void TurnWith(benchmark::State& state, std::vector<std::string> texts) {
     bench::ScratchRegistry registry;
     platform::TestClock clock;
-    bench::ManagerAdapter display;
+    ManagerDisplay display;
     ReplaySource source(std::move(texts));
     DashboardApp app(display, source);
     app.Start();
