@@ -25,7 +25,6 @@
 #include <thread>
 #include <vector>
 
-#include "bench/support/ratio_report.h"
 #include "display/devicelink/link_interface.h"
 #include "tools/display-service/control_client.h"
 #include "tools/display-service/display_service.h"
@@ -310,10 +309,9 @@ int main(int argc, char** argv) {
         ->Iterations(samples)->Unit(benchmark::kMicrosecond)->UseRealTime();
     benchmark::RegisterBenchmark("BM_BlockingFrameEchoRoundTrip", BM_BlockingFrameEchoRoundTrip)
         ->Iterations(samples)->Unit(benchmark::kMicrosecond)->UseRealTime();
-    return bench::RunBenchmarksWithRatios(argc, argv, {
-        {"BM_LinkUpdateHandOver/1000/0", "BM_BlockingFrameEchoRoundTrip", "p50_us"},
-        {"BM_LinkUpdateHandOver/1000/0", "BM_BlockingFrameEchoRoundTrip", "p99_us"},
-        {"BM_LinkUpdateHandOver/1000/0", "BM_LinkUpdateHandOver/1000/1", "p99_us"},
-        {"BM_LinkUpdateHandOver/1000/0", "BM_BareFrameSend/1000/1", "p99_us"},
-    });
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
 }

@@ -1,19 +1,16 @@
 // Raster figures: fills, lines and blits on our engine's 8-bit and 1-bit DIB
 // sections against cairo's A8 and A1 image surfaces (the same shapes, one
-// call per shape), and the dashboard's full frame on our engine against the
-// same frame on the system's GDI under Wine. Each of our runs carries the
-// ratio ours / reference from the same run in its counters.
+// call per shape), and the dashboard's full frame on our engine with the same
+// frame on the system's GDI under Wine in its counters (gdi_wine_cpu_ns,
+// gdi_wine_median_ns). scripts/bench reads the JSON and forms the ratios.
 #include <benchmark/benchmark.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <cstring>
 #include <string>
 #include <vector>
 
 #include "bench/raster/dashboard_frame.h"
 #include "bench/raster/engine_workloads.h"
-#include "bench/raster/ratio_counters.h"
 #include "bench/raster/wine_frame.h"
 #ifdef VAREKO_HAVE_CAIRO
 #include "bench/raster/cairo_workloads.h"
@@ -23,8 +20,6 @@ namespace vareko::bench {
 namespace {
 
 constexpr const char* kFrame = "FullFrame/engine";
-constexpr const char* kFrameReference = "FullFrame/gdi_wine";
-constexpr double kFrameTargetRatio = 0.15;  // ours at least 6.7 times as fast
 constexpr double kWineSeconds = 2.0;
 
 struct Depth {
@@ -33,26 +28,6 @@ struct Depth {
     int bitsPerPixel;
 };
 constexpr Depth kDepths[] = {{"engine_8bit", "cairo_A8", 8}, {"engine_1bit", "cairo_A1", 1}};
-
-RatioCounters& Ratios() {
-    static RatioCounters ratios = [] {
-        std::vector<RatioCounters::Pair> pairs{{kFrame, kFrameReference}};
-        for (const char* group : {"Fills", "Lines"}) {
-            for (const Depth& depth : kDepths) {
-                pairs.push_back({std::string(group) + "/" + depth.engine,
-                                 std::string(group) + "/" + depth.cairo});
-            }
-        }
-        for (const BlitShape& shape : kBlitShapes) {
-            for (const Depth& depth : kDepths) {
-                const std::string group = std::string("Blit") + shape.name + "/";
-                pairs.push_back({group + depth.engine, group + depth.cairo});
-            }
-        }
-        return RatioCounters(pairs);
-    }();
-    return ratios;
-}
 
 // Our engine: `draw` once per iteration on a fresh DIB of the given depth.
 template <class Draw>
@@ -164,47 +139,11 @@ void FullFrame(benchmark::State& state) {
         benchmark::DoNotOptimize(frame.Render());
     }
     if (wine) {
-        Ratios().SetExternalReference(kFrame, wine->cpuNs);
+        state.counters["gdi_wine_cpu_ns"] = benchmark::Counter(wine->cpuNs);
         state.counters["gdi_wine_median_ns"] = benchmark::Counter(wine->medianNs);
-        state.counters["target_ratio"] = benchmark::Counter(kFrameTargetRatio);
     } else {
         state.SetLabel("no Wine GDI reference: " + why);
     }
-}
-
-void PrintSummary() {
-    std::printf("\nratio ours / reference (CPU time per iteration; below 1: ours is faster)\n");
-    std::string why;
-    for (const char* group : {"Fills", "Lines", "Blit16x16", "Blit48x24", "Blit160x43"}) {
-        for (const Depth& depth : kDepths) {
-            double ours = 0, reference = 0;
-            const std::string name = std::string(group) + "/" + depth.engine;
-            if (Ratios().Figures(name, ours, reference)) {
-                std::printf("  %-24s %9.0f ns vs %-9s %9.0f ns  ratio %.2f\n", name.c_str(), ours,
-                            depth.cairo, reference, ours / reference);
-            }
-        }
-    }
-    double ours = 0, reference = 0;
-    if (Ratios().Figures(kFrame, ours, reference)) {
-        const double ratio = ours / reference;
-        std::printf("  %-24s %9.0f ns vs GDI/Wine  %9.0f ns  ratio %.2f (target <= %.2f: %s)\n",
-                    kFrame, ours, reference, ratio, kFrameTargetRatio,
-                    ratio <= kFrameTargetRatio ? "met" : "missed");
-    } else if (!WineFrame(why) && !why.empty()) {
-        std::printf("  %-24s no Wine GDI reference: %s\n", kFrame, why.c_str());
-    }
-}
-
-bool WritesJsonFile(int argc, char** argv) {
-    bool out = false, json = true;
-    for (int i = 1; i < argc; ++i) {
-        out = out || std::strncmp(argv[i], "--benchmark_out=", 16) == 0;
-        if (std::strncmp(argv[i], "--benchmark_out_format=", 23) == 0) {
-            json = std::strcmp(argv[i] + 23, "json") == 0;
-        }
-    }
-    return out && json;
 }
 
 }  // namespace
@@ -213,25 +152,17 @@ bool WritesJsonFile(int argc, char** argv) {
 int main(int argc, char** argv) {
     using namespace vareko::bench;
 #ifdef VAREKO_HAVE_CAIRO
-    RegisterCairoCases();  // references first: their figures must be known when ours arrive
+    RegisterCairoCases();
 #else
     std::printf("bench_raster: built without cairo, so fills, lines and blits have no reference\n");
 #endif
     RegisterEngineCases();
     benchmark::RegisterBenchmark(kFrame, FullFrame);
-    const bool jsonFile = WritesJsonFile(argc, argv);
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
         return 1;
     }
-    // Counters differ between runs, so one "name=value" list per run reads
-    // better than a table whose columns change.
-    RatioReporter<benchmark::ConsoleReporter> console(
-        Ratios(), isatty(STDOUT_FILENO) ? benchmark::ConsoleReporter::OO_Color
-                                        : benchmark::ConsoleReporter::OO_None);
-    RatioReporter<benchmark::JSONReporter> file(Ratios());
-    benchmark::RunSpecifiedBenchmarks(&console, jsonFile ? &file : nullptr);
-    PrintSummary();
+    benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;
 }

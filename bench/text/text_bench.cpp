@@ -2,8 +2,8 @@
 // shows (its labels and typical figures and words, each in its object's box
 // and the dashboard's small face), drawing and measuring (DT_CALCRECT); and
 // a TextObject redrawn with the same text every frame, whose two measuring
-// passes are skipped, against one whose text changes every frame. Prints the
-// ratios unchanged / changing and measuring / drawing from the same run.
+// passes are skipped, against one whose text changes every frame, all in the
+// same run.
 // A 20,000-character text measured and drawn in a 10,000-pixel box shows
 // that layout time grows with the length of a line, not its square.
 #include <benchmark/benchmark.h>
@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "app/dashboard_pages.h"
-#include "bench/support/ratio_report.h"
 #include "display/size_class_style.h"
 #include "tests/support/counting_allocator.h"
 #include "platform/win32.h"
@@ -147,9 +146,4 @@ BENCHMARK(BM_TextObjectChanging);
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    return vareko::bench::RunBenchmarksWithRatios(argc, argv, {
-        {"BM_TextObjectUnchanged", "BM_TextObjectChanging", ""},
-        {"BM_MeasureTextWordWrap", "BM_DrawTextWordWrap", ""},
-    });
-}
+BENCHMARK_MAIN();
