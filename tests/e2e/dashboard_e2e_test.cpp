@@ -18,6 +18,7 @@ namespace {
 constexpr int kFlightButton = 0;
 constexpr int kEngineButton = 1;
 constexpr int kRearmButton = 3;
+constexpr std::uint64_t kDatagramsWhileAway = 20;
 
 TelemetrySample BaseSample() {
     TelemetrySample s{};
@@ -191,21 +192,27 @@ TEST_F(DashboardEndToEnd, KeepsRunningAcrossServiceRestartsAndUnplugging) {
     pump.Set(BaseSample());
     ASSERT_TRUE(Shows(kFlightPageRows, FlightTexts({})));
 
+    // Datagrams keep coming while the service is away.
     rig.KillService();
     TelemetrySample s = BaseSample();
     s.ias = 50.0f;
+    const std::uint64_t sentBefore = pump.Sent();
     pump.Set(s);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));  // datagrams keep coming meanwhile
+    ASSERT_TRUE(Eventually([&] { return pump.Sent() >= sentBefore + kDatagramsWhileAway; }));
     ASSERT_TRUE(rig.ProgramRunning()) << rig.Logs();
     ASSERT_TRUE(rig.StartService()) << rig.Logs();
     FlightFigures restarted;
     restarted.speed = L"180";
     EXPECT_TRUE(Shows(kFlightPageRows, FlightTexts(restarted)));
 
+    // Unplugged until the program has closed its device.
     ASSERT_TRUE(panel.Plug(false));
     s.ias = 25.0f;
     pump.Set(s);
-    std::this_thread::sleep_for(std::chrono::milliseconds(300));
+    ASSERT_TRUE(Eventually([&] {
+        const auto status = panel.Status();
+        return status && status->find("device closed") != std::string::npos;
+    })) << panel.Status().value_or("no status") << rig.Logs();
     ASSERT_TRUE(panel.Plug(true));
     FlightFigures replugged;
     replugged.speed = L"90";

@@ -54,6 +54,14 @@ std::optional<Panel> PanelClient::Snapshot() {
     return ToPanel(snapshot.pixels.data());
 }
 
+std::optional<std::string> PanelClient::Status() {
+    displayservice::ControlClient client;
+    if (!client.Connect(displayservice::ResolveSocketPath(), kReplyTimeoutMs).empty()) return std::nullopt;
+    displayservice::StatusMessage status;
+    if (!client.Request(displayservice::StatusRequestMessage{}, status, kReplyTimeoutMs)) return std::nullopt;
+    return status.text;
+}
+
 bool PanelClient::Button(int index, bool down) {
     displayservice::ControlClient client;
     if (!client.Connect(displayservice::ResolveSocketPath(), kReplyTimeoutMs).empty()) return false;
@@ -111,7 +119,7 @@ void TelemetryPump::Loop() {
             std::lock_guard lock(mutex);
             if (sending) datagram = current;
         }
-        if (!datagram.empty()) SendOnce(datagram);
+        if (!datagram.empty() && SendOnce(datagram)) ++sent;
         std::this_thread::sleep_for(kPumpPeriod);
     }
 }

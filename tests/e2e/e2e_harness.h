@@ -37,6 +37,8 @@ public:
     // A fresh control connection per request, so a restarted service is
     // found again.
     std::optional<Panel> Snapshot();
+    // The service's status text (device, clients and their state).
+    std::optional<std::string> Status();
     bool Button(int index, bool down);
     bool Plug(bool plugged);
 };
@@ -51,6 +53,8 @@ public:
     void SetRaw(std::string datagram);
     void Pause();   // stop sending until the next Set
     bool SendOnce(const std::string& datagram);
+    // How many datagrams the pump thread has sent so far.
+    std::uint64_t Sent() const { return sent; }
 
 private:
     void Loop();
@@ -58,6 +62,7 @@ private:
     std::string current;
     bool sending = false;
     std::atomic<bool> stop{false};
+    std::atomic<std::uint64_t> sent{0};
     int fd = -1;
     std::thread thread;
 };
