@@ -7,6 +7,7 @@
 #include <new>
 
 #include "toolkit/dc_state_guard.h"
+#include "toolkit/threshold_bitmaps.h"
 
 namespace vareko {
 
@@ -14,8 +15,6 @@ namespace {
 
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
-// Colour-table indexes up to this one are black, the rest white.
-constexpr int kLastBlackIndex = 128;
 constexpr LONG kPixelsPerMeter = 3200;
 
 // The far edge of a span, saturated to the int range as the raster engine
@@ -44,11 +43,7 @@ void FillHeader(BITMAPINFO& info, int width, int height) {
     header.biYPelsPerMeter = kPixelsPerMeter;
     header.biClrUsed = 256;
     header.biClrImportant = 256;
-    RGBQUAD* colours = info.bmiColors;
-    for (int i = 0; i < 256; ++i) {
-        BYTE level = i <= kLastBlackIndex ? 0 : 255;
-        colours[i] = RGBQUAD{level, level, level, 0};
-    }
+    FillThresholdColours(info.bmiColors);
 }
 
 }  // namespace

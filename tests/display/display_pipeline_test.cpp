@@ -8,6 +8,7 @@
 
 #include "display/display_manager.h"
 #include "tests/display/link_fixture.h"
+#include "tests/support/frame_art.h"
 
 namespace {
 
@@ -39,11 +40,6 @@ struct ReferencePage {
 };
 
 bool SameFrame(const DeviceBitmap& a, const DeviceBitmap& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
-
-std::size_t LitPixels(const DeviceBitmap& frame) {
-    return static_cast<std::size_t>(
-        std::count_if(std::begin(frame.pixels), std::end(frame.pixels), IsWhitePixel));
-}
 
 class DisplayPipelineTest : public LinkFixture {
 public:
@@ -78,7 +74,7 @@ TEST_F(DisplayPipelineTest, FramesAndButtonsTravelThroughTheLibrary) {
     engine.AddText(TextKind::Static, SizeClass::Medium, 100, 10, 15, L"RPM 97");
     DeviceBitmap flightFrame = flight.Frame();
     DeviceBitmap engineFrame = engine.Frame();
-    ASSERT_GT(LitPixels(flightFrame), 0u);
+    ASSERT_GT(test::WhiteCount(flightFrame), 0);
     ASSERT_FALSE(SameFrame(flightFrame, engineFrame));
 
     manager.Update();
@@ -143,7 +139,7 @@ TEST_F(DisplayPipelineTest, StreamingWarningIsInItsBoxInTheFirstFrameBack) {
     ASSERT_EQ(manager.ShowPage(0), 1);
     manager.Update();
     EXPECT_TRUE(SameFrame(library.LastBitmap(), shownAllAlong));
-    EXPECT_GT(LitPixels(library.LastBitmap()), 0u);
+    EXPECT_GT(test::WhiteCount(library.LastBitmap()), 0);
 }
 
 }  // namespace

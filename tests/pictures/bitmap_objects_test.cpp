@@ -7,11 +7,12 @@
 #include <string>
 
 #include "platform/win32.h"
-#include "tests/pictures/picture_art.h"
 #include "tests/pictures/stage.h"
+#include "tests/support/canvas.h"
 #include "toolkit/animated_bitmap_object.h"
 #include "toolkit/bitmap_object.h"
 #include "toolkit/icon_object.h"
+#include "toolkit/threshold_bitmaps.h"
 
 namespace {
 
@@ -27,7 +28,7 @@ using vareko::test::Stage;
 class Picture {
   public:
     explicit Picture(const char* rows)
-        : bitmap_(vareko::test::ThresholdBitmapFromArt(ArtRows(rows))) {}
+        : bitmap_(vareko::ThresholdBitmapFromArt(ArtRows(rows), vareko::kWhiteThreshold)) {}
     ~Picture() { DeleteObject(bitmap_); }
     Picture(const Picture&) = delete;
     Picture& operator=(const Picture&) = delete;
@@ -111,7 +112,7 @@ TEST(BitmapObjectTest, OffsetMovesTheWindowNotThePicture) {
 }
 
 TEST(BitmapObjectTest, MonochromeSourceTakesTheSurfaceColours) {
-    HBITMAP mono = vareko::test::MonoBitmapFromArt(ArtRows("#..#\n"));
+    HBITMAP mono = vareko::MonoBitmapFromArt(ArtRows("#..#\n"));
     Stage stage;
     BitmapObject bitmap;
     bitmap.SetSize(4, 1);
@@ -237,7 +238,7 @@ TEST_F(AnimationTest, NoFramesDrawsNothingAndDoesNotAdvance) {
 
 TEST(IconObjectTest, DrawsAtItsOwnSizeAndRestoresTheBackgroundMode) {
     Picture picture("##\n#.\n");  // black under the transparent quarter
-    HBITMAP mask = vareko::test::MonoBitmapFromArt(ArtRows("..\n.#\n"));
+    HBITMAP mask = vareko::MonoBitmapFromArt(ArtRows("..\n.#\n"));
     ICONINFO info{TRUE, 0, 0, mask, picture.Bitmap()};
     HICON icon = CreateIconIndirect(&info);
 
@@ -266,7 +267,7 @@ TEST(IconObjectTest, DrawsAtItsOwnSizeAndRestoresTheBackgroundMode) {
 // scales); a negative size draws nothing.
 TEST(IconObjectTest, ExtremeSizesDrawClippedOrNothing) {
     Picture picture("#.\n..\n");
-    HBITMAP mask = vareko::test::MonoBitmapFromArt(ArtRows("..\n..\n"));
+    HBITMAP mask = vareko::MonoBitmapFromArt(ArtRows("..\n..\n"));
     ICONINFO info{TRUE, 0, 0, mask, picture.Bitmap()};
     HICON icon = CreateIconIndirect(&info);
     const std::string allWhite(8, '#');

@@ -7,14 +7,14 @@
 
 #include "platform/gdi/gdi_object.h"
 #include "platform/win32.h"
-#include "tests/pictures/picture_art.h"
 #include "tests/support/canvas.h"
+#include "toolkit/threshold_bitmaps.h"
 
 namespace {
 
 using vareko::test::ArtRows;
 using vareko::test::Canvas;
-using vareko::test::MonoBitmapFromArt;
+using vareko::MonoBitmapFromArt;
 using vareko::test::PaintArt;
 
 constexpr std::uint32_t kWhite8 = 129;  // first white entry of the threshold table
@@ -30,13 +30,13 @@ TEST(IconTest, MaskKeepsTheBackgroundAndColourShowsWhereTheMaskIsClear) {
         SCOPED_TRACE(bits);
         Canvas picture(4, 2, bits);
         std::uint32_t white = bits == 1 ? 1 : bits == 8 ? kWhite8 : kWhite32;
-        PaintArt(picture, bits, ArtRows("#..#\n....\n"), white, 0);
+        PaintArt(picture, ArtRows("#..#\n....\n"), white, 0);
         HBITMAP mask = MonoBitmapFromArt(ArtRows(".##.\n#..#\n"));
         HICON icon = MakeIcon(mask, picture.Bitmap());
         ASSERT_NE(icon, nullptr);
 
         Canvas screen(6, 2);
-        PaintArt(screen, 8, ArtRows("#.#.#.\n#.#.#.\n"), kWhite8, 0);
+        PaintArt(screen, ArtRows("#.#.#.\n#.#.#.\n"), kWhite8, 0);
         EXPECT_TRUE(DrawIconEx(screen.Dc(), 1, 0, icon, 0, 0, 0, nullptr, DI_NORMAL));
         EXPECT_EQ(screen.Art(), ArtRows("###.#.\n#...#.\n"));
         DestroyIcon(icon);
@@ -50,7 +50,7 @@ TEST(IconTest, MonochromeIconAndsTheTopHalfAndXorsTheBottomHalf) {
     HICON icon = MakeIcon(mask, nullptr);
     ASSERT_NE(icon, nullptr);
     Canvas screen(4, 2);
-    PaintArt(screen, 8, ArtRows("....\n####\n"), kWhite8, 0);
+    PaintArt(screen, ArtRows("....\n####\n"), kWhite8, 0);
     DrawIconEx(screen.Dc(), 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL);
     DrawIconEx(screen.Dc(), 0, 1, icon, 0, 0, 0, nullptr, DI_NORMAL);
     EXPECT_EQ(screen.Art(), ArtRows("#.#.\n#..#\n"));
@@ -60,7 +60,7 @@ TEST(IconTest, MonochromeIconAndsTheTopHalfAndXorsTheBottomHalf) {
 
 TEST(IconTest, FlagsSelectMaskPictureOrBoth) {
     Canvas picture(2, 1, 8);
-    PaintArt(picture, 8, ArtRows("#.\n"), kWhite8, 0);
+    PaintArt(picture, ArtRows("#.\n"), kWhite8, 0);
     HBITMAP mask = MonoBitmapFromArt(ArtRows(".#\n"));
     HICON icon = MakeIcon(mask, picture.Bitmap());
     struct Case {
@@ -77,7 +77,7 @@ TEST(IconTest, FlagsSelectMaskPictureOrBoth) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.flags);
         Canvas screen(2, 1);
-        PaintArt(screen, 8, ArtRows(c.before), kWhite8, 0);
+        PaintArt(screen, ArtRows(c.before), kWhite8, 0);
         EXPECT_TRUE(DrawIconEx(screen.Dc(), 0, 0, icon, 0, 0, 0, nullptr, c.flags));
         EXPECT_EQ(screen.Art(), ArtRows(c.after));
     }
@@ -87,7 +87,7 @@ TEST(IconTest, FlagsSelectMaskPictureOrBoth) {
 
 TEST(IconTest, DrawsScaledToTheRequestedSize) {
     Canvas picture(2, 2, 32);
-    PaintArt(picture, 32, ArtRows("#.\n.#\n"), kWhite32, 0);
+    PaintArt(picture, ArtRows("#.\n.#\n"), kWhite32, 0);
     HBITMAP mask = MonoBitmapFromArt(ArtRows("..\n..\n"));
     HICON icon = MakeIcon(mask, picture.Bitmap());
     Canvas screen(5, 4);
@@ -119,7 +119,7 @@ TEST(IconTest, AlphaPictureIsBlendedAndTheMaskIgnored) {
 
 TEST(IconTest, ClipsToTheBitmapTheClipRegionAndFollowsTheViewport) {
     Canvas picture(3, 3, 1);
-    PaintArt(picture, 1, ArtRows("###\n###\n###\n"), 1, 0);
+    PaintArt(picture, ArtRows("###\n###\n###\n"), 1, 0);
     HBITMAP mask = MonoBitmapFromArt(ArtRows("...\n...\n...\n"));
     HICON icon = MakeIcon(mask, picture.Bitmap());
 

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "platform/win32.h"
-#include "tests/pictures/picture_art.h"
 #include "tests/support/canvas.h"
 #include "tests/support/temp_dir.h"
 
@@ -245,7 +244,7 @@ TEST_F(ImageFileTest, IconFilesPickTheNearestSizeAndKeepTheirMask) {
         static_cast<HICON>(LoadImageW(nullptr, path.c_str(), IMAGE_ICON, 0, 0, LR_LOADFROMFILE));
     ASSERT_NE(icon, nullptr);  // size 0: the first image's size
     Canvas screen(4, 2);
-    vareko::test::PaintArt(screen, 8, ArtRows("####\n####\n"), 129, 0);
+    vareko::test::PaintArt(screen, ArtRows("####\n####\n"), 129, 0);
     DrawIconEx(screen.Dc(), 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL);
     EXPECT_EQ(screen.Art(), ArtRows("####\n.###\n"));
     DestroyIcon(icon);

@@ -7,13 +7,13 @@
 
 #include "display/display_manager.h"
 #include "display/manager_page.h"
-#include "tests/pictures/picture_art.h"
 #include "tests/support/canvas.h"
 #include "tests/support/temp_dir.h"
 #include "toolkit/bitmap_object.h"
 #include "toolkit/icon_object.h"
 #include "toolkit/progress_bar_object.h"
 #include "toolkit/text_object.h"
+#include "toolkit/threshold_bitmaps.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ class PicturePage : public ::testing::Test {
   protected:
     PicturePage() {
         page.Initialize();
-        HBITMAP mask = test::MonoBitmapFromArt(ArtRows("..\n..\n"));
+        HBITMAP mask = MonoBitmapFromArt(ArtRows("..\n..\n"));
         ICONINFO info{TRUE, 0, 0, mask, picture};
         icon = CreateIconIndirect(&info);
         DeleteObject(mask);
@@ -60,7 +60,7 @@ class PicturePage : public ::testing::Test {
 
     NoButtons sink;
     ManagerPage page{&sink, 160, 43};
-    HBITMAP picture = test::ThresholdBitmapFromArt(ArtRows("##\n##\n"));
+    HBITMAP picture = vareko::ThresholdBitmapFromArt(ArtRows("##\n##\n"), kWhiteThreshold);
     HICON icon = nullptr;
 };
 
@@ -162,8 +162,8 @@ TEST_F(PicturePage, BitmapsGoOnlyToBitmapObjects) {
 }
 
 TEST(ManagerPicturesOwnershipTest, PageDeletesItsObjectsButNotThePictures) {
-    HBITMAP picture = test::ThresholdBitmapFromArt(ArtRows("#.\n"));
-    HBITMAP mask = test::MonoBitmapFromArt(ArtRows("..\n"));
+    HBITMAP picture = vareko::ThresholdBitmapFromArt(ArtRows("#.\n"), kWhiteThreshold);
+    HBITMAP mask = MonoBitmapFromArt(ArtRows("..\n"));
     ICONINFO info{TRUE, 0, 0, mask, picture};
     HICON icon = CreateIconIndirect(&info);
     {
@@ -215,7 +215,7 @@ TEST_F(ManagerPicturesTest, WithoutACurrentPageNothingIsCreatedOrSet) {
     ObjectHandle bar = manager.CreateProgressBar(0);
     ObjectHandle bitmap = manager.CreateBitmapObject();
     ASSERT_EQ(manager.RemovePage(0), 0);  // no page left, none current
-    HBITMAP picture = test::ThresholdBitmapFromArt(ArtRows("#\n"));
+    HBITMAP picture = vareko::ThresholdBitmapFromArt(ArtRows("#\n"), kWhiteThreshold);
     EXPECT_EQ(manager.CreateIconObject(nullptr, 16, 16), nullptr);
     EXPECT_EQ(manager.CreateProgressBar(0), nullptr);
     EXPECT_EQ(manager.CreateBitmapObject(), nullptr);

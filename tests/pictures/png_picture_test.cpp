@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <string>
 
-#include "tests/pictures/picture_art.h"
 #include "tests/support/canvas.h"
 #include "tests/support/temp_dir.h"
 
@@ -55,7 +54,7 @@ TEST(PngPictureTest, IconIsTransparentWhereThePictureIs) {
     ASSERT_NE(icon, nullptr);
     for (const char* before : {"...", "###"}) {
         Canvas screen(3, 1);
-        vareko::test::PaintArt(screen, 8, ArtRows(before), 129, 0);
+        vareko::test::PaintArt(screen, ArtRows(before), 129, 0);
         DrawIconEx(screen.Dc(), 0, 0, icon, 0, 0, 0, nullptr, DI_NORMAL);
         EXPECT_EQ(screen.Art()[0], std::string("#") + before[1] + ".");
     }

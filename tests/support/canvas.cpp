@@ -4,6 +4,8 @@
 #include <cstring>
 #include <sstream>
 
+#include "toolkit/threshold_bitmaps.h"
+
 namespace vareko::test {
 
 BitmapInfo256 MakeBitmapInfo(int width, int height, int bitsPerPixel, bool topDown) {
@@ -15,11 +17,8 @@ BitmapInfo256 MakeBitmapInfo(int width, int height, int bitsPerPixel, bool topDo
     info.header.biBitCount = static_cast<WORD>(bitsPerPixel);
     info.header.biCompression = BI_RGB;
     if (bitsPerPixel == 8) {
-        info.header.biClrUsed = 256;
-        for (int i = 0; i < 256; ++i) {
-            BYTE v = i <= 128 ? 0 : 255;
-            info.colours[i] = RGBQUAD{v, v, v, 0};
-        }
+        info.header.biClrUsed = kThresholdColourCount;
+        FillThresholdColours(info.colours);
     } else if (bitsPerPixel == 1) {
         info.header.biClrUsed = 2;
         info.colours[0] = RGBQUAD{0, 0, 0, 0};
@@ -93,24 +92,33 @@ std::vector<std::string> Canvas::Art() const {
     return rows;
 }
 
+void Canvas::Set(int x, int y, std::uint32_t value) {
+    std::uint8_t* row = Row(y);
+    switch (bitsPerPixel_) {
+        case 1: {
+            const auto bit = static_cast<std::uint8_t>(0x80 >> (x % 8));  // leftmost pixel in the high bit
+            row[x / 8] = static_cast<std::uint8_t>((value & 1) != 0 ? row[x / 8] | bit : row[x / 8] & ~bit);
+            break;
+        }
+        case 8:
+            row[x] = static_cast<std::uint8_t>(value);
+            break;
+        default:
+            std::memcpy(row + 4 * x, &value, 4);
+    }
+}
+
 void Canvas::Fill(std::uint32_t value) {
     for (int y = 0; y < height_; ++y) {
-        for (int x = 0; x < width_; ++x) {
-            std::uint8_t* row = Row(y);
-            switch (bitsPerPixel_) {
-                case 1:
-                    if (value & 1) {
-                        row[x / 8] = static_cast<std::uint8_t>(row[x / 8] | (0x80 >> (x % 8)));
-                    } else {
-                        row[x / 8] = static_cast<std::uint8_t>(row[x / 8] & ~(0x80 >> (x % 8)));
-                    }
-                    break;
-                case 8:
-                    row[x] = static_cast<std::uint8_t>(value);
-                    break;
-                default:
-                    std::memcpy(row + 4 * x, &value, 4);
-            }
+        for (int x = 0; x < width_; ++x) Set(x, y, value);
+    }
+}
+
+void PaintArt(Canvas& canvas, const std::vector<std::string>& rows, std::uint32_t lit, std::uint32_t dark) {
+    for (int y = 0; y < canvas.Height() && y < static_cast<int>(rows.size()); ++y) {
+        const std::string& row = rows[static_cast<std::size_t>(y)];
+        for (int x = 0; x < canvas.Width() && x < static_cast<int>(row.size()); ++x) {
+            canvas.Set(x, y, row[static_cast<std::size_t>(x)] == '#' ? lit : dark);
         }
     }
 }

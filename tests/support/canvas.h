@@ -1,6 +1,6 @@
-// Test helpers: a small DIB selected into a memory DC, read back as ASCII art
-// ('#' lit, '.' dark), and the two-level threshold colour table of the
-// toolkit's surface. Test code only.
+// Test helpers: a small DIB selected into a memory DC, painted from and read
+// back as ASCII art ('#' lit, '.' dark); 8-bit canvases use the toolkit
+// surface's threshold colour table. Test code only.
 #pragma once
 
 #include <cstdint>
@@ -42,6 +42,8 @@ public:
 
     // One string per row: '#' where the pixel reads as white, '.' elsewhere.
     std::vector<std::string> Art() const;
+    // Sets pixel (x, y), inside the canvas, to the raw value `value`.
+    void Set(int x, int y, std::uint32_t value);
     // Fills the whole picture with raw pixel value 'value'.
     void Fill(std::uint32_t value);
 
@@ -57,5 +59,9 @@ private:
 
 // Rows of '#' and '.' from a string such as "..#\n.#.\n" (for readable tables).
 std::vector<std::string> ArtRows(const std::string& text);
+
+// Writes the raw value `lit` where a row has '#' and `dark` elsewhere, over
+// the part of the canvas that the rows cover.
+void PaintArt(Canvas& canvas, const std::vector<std::string>& rows, std::uint32_t lit, std::uint32_t dark);
 
 }  // namespace vareko::test

@@ -10,6 +10,7 @@
 
 #include "platform/text/house_font.h"
 #include "platform/win32.h"
+#include "tests/support/canvas.h"
 
 namespace {
 
@@ -21,61 +22,31 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kBlack = RGB(0, 0, 0);
 constexpr COLORREF kRed = RGB(255, 0, 0);
 
-// A 32-bit top-down DIB section in a memory DC, cleared to black.
-class Canvas {
+// A 32-bit canvas, black, with white transparent text.
+class Canvas : public vareko::test::Canvas {
 public:
-    Canvas(int width, int height) : width_(width), height_(height) {
-        dc_ = CreateCompatibleDC(nullptr);
-        BITMAPINFO info{};
-        info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-        info.bmiHeader.biWidth = width;
-        info.bmiHeader.biHeight = -height;
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        bitmap_ = CreateDIBSection(dc_, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        pixels_ = static_cast<std::uint32_t*>(bits);
-        previous_ = SelectObject(dc_, bitmap_);
-        std::fill(pixels_, pixels_ + width * height, 0u);
-        SetTextColor(dc_, kWhite);
-        SetBkColor(dc_, kBlack);
-        SetBkMode(dc_, TRANSPARENT);
+    Canvas(int width, int height) : vareko::test::Canvas(width, height, 32) {
+        SetTextColor(Dc(), kWhite);
+        SetBkColor(Dc(), kBlack);
+        SetBkMode(Dc(), TRANSPARENT);
     }
-    ~Canvas() {
-        SelectObject(dc_, previous_);
-        DeleteObject(bitmap_);
-        DeleteDC(dc_);
-    }
-    HDC Dc() const { return dc_; }
     COLORREF At(int x, int y) const {
-        const std::uint32_t p = pixels_[y * width_ + x];  // 0x00RRGGBB
+        const std::uint32_t p = Pixel(x, y);  // 0x00RRGGBB
         return RGB(static_cast<BYTE>(p >> 16), static_cast<BYTE>(p >> 8), static_cast<BYTE>(p));
     }
-    bool Lit(int x, int y) const { return At(x, y) != kBlack; }
     int LitCount() const {
         int n = 0;
-        for (int y = 0; y < height_; ++y)
-            for (int x = 0; x < width_; ++x) n += Lit(x, y);
+        for (int y = 0; y < Height(); ++y)
+            for (int x = 0; x < Width(); ++x) n += Lit(x, y);
         return n;
     }
     // Leftmost lit column, or -1.
     int FirstLitColumn() const {
-        for (int x = 0; x < width_; ++x)
-            for (int y = 0; y < height_; ++y)
+        for (int x = 0; x < Width(); ++x)
+            for (int y = 0; y < Height(); ++y)
                 if (Lit(x, y)) return x;
         return -1;
     }
-    int width() const { return width_; }
-    int height() const { return height_; }
-
-private:
-    int width_;
-    int height_;
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ previous_ = nullptr;
-    std::uint32_t* pixels_ = nullptr;
 };
 
 LOGFONTW HouseLogFont(LONG height, LONG weight = FW_NORMAL) {
@@ -115,8 +86,8 @@ TEST(DrawText, TextOutPaintsTheGlyphCellAtThePoint) {
     SetTextColor(canvas.Dc(), kRed);
     ASSERT_TRUE(TextOutW(canvas.Dc(), 3, 2, L"Ag", 2));
     const int aWidth = FindHouseGlyph(house, L'A').width;
-    for (int y = 0; y < canvas.height(); ++y) {
-        for (int x = 0; x < canvas.width(); ++x) {
+    for (int y = 0; y < canvas.Height(); ++y) {
+        for (int x = 0; x < canvas.Width(); ++x) {
             bool expected = false;
             const int cx = x - 3, cy = y - 2;
             if (cy >= 0 && cy < house.height && cx >= 0) {
@@ -136,8 +107,8 @@ TEST(DrawText, OpaqueModeFillsTheCellsWithTheBackgroundColour) {
     SetBkMode(canvas.Dc(), OPAQUE);
     SetBkColor(canvas.Dc(), kRed);
     TextOutW(canvas.Dc(), 1, 1, L"ab", 2);
-    for (int y = 0; y < canvas.height(); ++y) {
-        for (int x = 0; x < canvas.width(); ++x) {
+    for (int y = 0; y < canvas.Height(); ++y) {
+        for (int x = 0; x < canvas.Width(); ++x) {
             const bool inCell = x >= 1 && x < 1 + extent.cx && y >= 1 && y < 1 + extent.cy;
             if (!inCell) EXPECT_EQ(canvas.At(x, y), kBlack) << x << "," << y;
             else EXPECT_NE(canvas.At(x, y), kBlack) << x << "," << y;
@@ -203,8 +174,8 @@ TEST(DrawText, SurrogatePairIsOneCharacter) {
         DrawTextW(got.Dc(), c.text.c_str(), -1, &rect, DT_NOPREFIX);
         DrawTextW(expected.Dc(), c.drawnAs.c_str(), -1, &rect, DT_NOPREFIX);
         EXPECT_GT(got.LitCount(), 0);
-        for (int y = 0; y < got.height(); ++y)
-            for (int x = 0; x < got.width(); ++x) EXPECT_EQ(got.At(x, y), expected.At(x, y)) << x << "," << y;
+        for (int y = 0; y < got.Height(); ++y)
+            for (int x = 0; x < got.Width(); ++x) EXPECT_EQ(got.At(x, y), expected.At(x, y)) << x << "," << y;
     }
 }
 

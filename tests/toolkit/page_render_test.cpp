@@ -18,7 +18,7 @@ using vareko::ObjectCollection;
 using vareko::PageBase;
 using vareko::test::ArtRows;
 using vareko::test::FrameArt;
-using vareko::test::LitPixels;
+using vareko::test::WhiteCount;
 using vareko::test::PaintingObject;
 
 // Renders the page and returns its frame; on a test failure the frame is
@@ -100,7 +100,7 @@ TEST_F(PageRenderTest, NothingOutsideTheBoxesIsLitOnAFullPage) {
     page.AddObject(&left);
     page.AddObject(&right);
     const DeviceBitmap& result = Render();
-    EXPECT_EQ(LitPixels(result), 20 * 10 + 10 * 3);
+    EXPECT_EQ(WhiteCount(result), 20 * 10 + 10 * 3);
     EXPECT_EQ(FrameArt(result, 148, 39, 160, 43),
               ArtRows("............\n..##########\n..##########\n..##########\n"));
 }
@@ -151,7 +151,7 @@ TEST_F(PageRenderTest, HidingThePageHidesEveryChildAndShowingShowsAll) {
     page.AddObject(&b);
     page.SetVisible(FALSE);
     EXPECT_FALSE(a.IsVisible());
-    EXPECT_EQ(LitPixels(Render()), 0);
+    EXPECT_EQ(WhiteCount(Render()), 0);
     page.SetVisible(TRUE);
     EXPECT_TRUE(b.IsVisible());
     EXPECT_EQ(FrameArt(Render(), 0, 0, 3, 1), ArtRows("##.\n"));

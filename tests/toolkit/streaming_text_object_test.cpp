@@ -78,7 +78,7 @@ TEST(StreamingText, TextThatFitsStandsStillWithItsAlignment) {
     page.AddObject(&object);
     Update(page, clock, 0);
     ASSERT_EQ(object.SegmentCount(), 1);
-    const std::vector<std::string> first = test::Art(page.Current(), 0, 0, 160, 12);
+    const std::vector<std::string> first = test::FrameArt(page.Current(), 0, 0, 160, 12);
     std::size_t leftmost = std::string::npos;
     for (const std::string& line : first) leftmost = std::min(leftmost, line.find('#'));
     EXPECT_NE(leftmost, std::string::npos);
@@ -86,7 +86,7 @@ TEST(StreamingText, TextThatFitsStandsStillWithItsAlignment) {
     for (int i = 0; i < 20; ++i) Update(page, clock, 500);
     EXPECT_EQ(object.GetState(), StreamingTextObject::Streaming);
     EXPECT_EQ(object.SegmentCount(), 1);
-    EXPECT_EQ(test::Art(page.Current(), 0, 0, 160, 12), first);
+    EXPECT_EQ(test::FrameArt(page.Current(), 0, 0, 160, 12), first);
 }
 
 TEST(StreamingText, LongTextWaitsThenStepsByTheMinimum) {
@@ -138,11 +138,11 @@ TEST(StreamingText, HeadThatLeftTheBoxGoesToTheBackSeamlessly) {
     // Each update moves the picture exactly 7 pixels left, also across the
     // moment the first text leaves and is recycled to the back.
     LONG moved = 0;
-    std::vector<std::string> before = test::Art(page.Current(), 0, 0, 40, 12);
+    std::vector<std::string> before = test::FrameArt(page.Current(), 0, 0, 40, 12);
     while (moved < textWidth) {
         Update(page, clock, 100);  // 7 pixels at 70 pixels per second
         moved += 7;
-        const std::vector<std::string> after = test::Art(page.Current(), 0, 0, 40, 12);
+        const std::vector<std::string> after = test::FrameArt(page.Current(), 0, 0, 40, 12);
         for (std::size_t y = 0; y < after.size(); ++y) {
             EXPECT_EQ(after[y].substr(0, 33), before[y].substr(7, 33)) << "row " << y << " after " << moved;
         }
@@ -342,7 +342,7 @@ TEST(StreamingText, TickerThatWasAwayCatchesUpInItsFirstFrame) {
         const Row row = RowOf(returning);
         EXPECT_GT(row.offsets[0] + row.widths[0], 0) << "head in the box after " << away << " ms";
         ExpectContiguous(row);
-        EXPECT_EQ(test::Art(flight.Current(), 0, 0, 40, 12), test::Art(stayed.Current(), 0, 0, 40, 12))
+        EXPECT_EQ(test::FrameArt(flight.Current(), 0, 0, 40, 12), test::FrameArt(stayed.Current(), 0, 0, 40, 12))
             << "away " << away << " ms";
         EXPECT_GT(test::WhiteCount(flight.Current(), 0, 0, 40, 12), 0);
     }
@@ -376,7 +376,7 @@ TEST(StreamingText, ExtremeSpeedsStepsAndGapsKeepTheRowInItsBox) {
         page.AddObject(&object);
         Update(page, clock, 0);
         Update(page, clock, 2001);
-        const std::vector<std::string> still = test::Art(page.Current(), 0, 0, 40, 12);
+        const std::vector<std::string> still = test::FrameArt(page.Current(), 0, 0, 40, 12);
         bool moved = false;
         for (int i = 0; i < 3; ++i) {
             Update(page, clock, c.gapMs);
@@ -385,7 +385,7 @@ TEST(StreamingText, ExtremeSpeedsStepsAndGapsKeepTheRowInItsBox) {
             ExpectContiguous(row);
             EXPECT_GT(row.offsets[0] + row.widths[0], 0) << c.speed << " px/s, gap " << c.gapMs;
             EXPECT_LE(row.offsets[0], 0);
-            moved = moved || test::Art(page.Current(), 0, 0, 40, 12) != still;
+            moved = moved || test::FrameArt(page.Current(), 0, 0, 40, 12) != still;
         }
         EXPECT_EQ(moved, c.moves) << c.speed << " px/s, minimum " << c.minimumStep << ", gap " << c.gapMs;
     }

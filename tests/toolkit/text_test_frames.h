@@ -1,10 +1,9 @@
 // Helpers for the text object tests: a page that renders objects into a
-// real frame, and readers for the frame's pixels. Test code only.
+// real frame, and (from frame_art.h) readers for the frame's pixels. Test
+// code only.
 #pragma once
 
-#include <string>
-#include <vector>
-
+#include "tests/support/frame_art.h"
 #include "toolkit/page_base.h"
 
 namespace vareko::test {
@@ -24,28 +23,5 @@ public:
     const DeviceBitmap& Current() { return *GetDeviceBitmap(); }
     GraphicsSurface& Surface() { return surface; }
 };
-
-inline bool White(const DeviceBitmap& frame, int x, int y) {
-    return IsWhitePixel(frame.pixels[y * kDisplayWidth + x]);
-}
-
-inline int WhiteCount(const DeviceBitmap& frame, int left = 0, int top = 0, int right = kDisplayWidth,
-                      int bottom = kDisplayHeight) {
-    int n = 0;
-    for (int y = top; y < bottom; ++y)
-        for (int x = left; x < right; ++x) n += White(frame, x, y);
-    return n;
-}
-
-// Rows [top, bottom), columns [left, right): '#' white, '.' black.
-inline std::vector<std::string> Art(const DeviceBitmap& frame, int left, int top, int right, int bottom) {
-    std::vector<std::string> rows;
-    for (int y = top; y < bottom; ++y) {
-        std::string row;
-        for (int x = left; x < right; ++x) row += White(frame, x, y) ? '#' : '.';
-        rows.push_back(row);
-    }
-    return rows;
-}
 
 }  // namespace vareko::test

@@ -14,7 +14,7 @@ namespace {
 
 using vareko::GraphicsSurface;
 using vareko::PageBase;
-using vareko::test::LitPixels;
+using vareko::test::WhiteCount;
 using vareko::test::PaintingObject;
 
 constexpr int kAll = 160 * 43;
@@ -44,7 +44,7 @@ TEST(GraphicsSurfaceExtremes, FillRectangleSaturatesItsFarEdges) {
         surface.Clear();
         surface.FillRectangle(c.x, c.y, c.cx, c.cy);
         surface.EndDraw();
-        EXPECT_EQ(LitPixels(*surface.GetDeviceBitmap()), c.lit)
+        EXPECT_EQ(WhiteCount(*surface.GetDeviceBitmap()), c.lit)
             << c.x << ", " << c.y << ", " << c.cx << " x " << c.cy;
     }
 }
@@ -85,7 +85,7 @@ TEST(ObjectCollectionExtremes, BoxesAtTheEndsOfTheRangeAndNullChildren) {
         ASSERT_EQ(page.Render(), S_OK);
         EXPECT_EQ(child.draws, 1);
         EXPECT_EQ(child.ticks, 1);
-        EXPECT_EQ(LitPixels(*page.GetDeviceBitmap()), c.lit)
+        EXPECT_EQ(WhiteCount(*page.GetDeviceBitmap()), c.lit)
             << c.origin.x << "," << c.origin.y << " " << c.size.cx << " x " << c.size.cy << " +" << c.offset.x;
         EXPECT_EQ(page.RemoveObject(nullptr), 0);
         page.RemoveObject(&child);

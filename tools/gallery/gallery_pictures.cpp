@@ -2,10 +2,10 @@
 // icons).
 #include "tools/gallery/gallery_pictures.h"
 
-#include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
+
+#include "toolkit/threshold_bitmaps.h"
 
 namespace vareko::gallery {
 
@@ -42,64 +42,26 @@ const Art kPropeller[kPropellerFrames] = {
      "..........##"},
 };
 
-struct ThresholdInfo {
-    BITMAPINFOHEADER header;
-    RGBQUAD colours[256];
-};
+// The display's white for a lit pixel of the gallery's pictures.
+constexpr BYTE kWhite = 255;
 
-// An 8-bit DIB section with the display's two-level table (0..128 black).
+// The frames side by side, as one picture.
+Art SideBySide(const std::vector<const Art*>& frames) {
+    Art strip(frames[0]->size());
+    for (const Art* frame : frames) {
+        for (std::size_t y = 0; y < strip.size(); ++y) strip[y] += (*frame)[y];
+    }
+    return strip;
+}
+
 HBITMAP MakeBitmap(const std::vector<const Art*>& frames) {
-    int height = static_cast<int>(frames[0]->size());
-    int frameWidth = static_cast<int>((*frames[0])[0].size());
-    int width = frameWidth * static_cast<int>(frames.size());
-    ThresholdInfo info{};
-    info.header.biSize = sizeof(BITMAPINFOHEADER);
-    info.header.biWidth = width;
-    info.header.biHeight = -height;
-    info.header.biPlanes = 1;
-    info.header.biBitCount = 8;
-    info.header.biCompression = BI_RGB;
-    info.header.biClrUsed = 256;
-    for (int i = 0; i < 256; ++i) {
-        auto v = static_cast<BYTE>(i <= 128 ? 0 : 255);
-        info.colours[i] = RGBQUAD{v, v, v, 0};
-    }
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(nullptr, reinterpret_cast<const BITMAPINFO*>(&info),
-                                      DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap == nullptr) {
-        return nullptr;
-    }
-    int stride = ((width + 3) / 4) * 4;
-    auto* pixels = static_cast<std::uint8_t*>(bits);
-    for (std::size_t f = 0; f < frames.size(); ++f) {
-        for (int y = 0; y < height; ++y) {
-            const std::string& row = (*frames[f])[static_cast<std::size_t>(y)];
-            for (int x = 0; x < frameWidth; ++x) {
-                pixels[y * stride + static_cast<int>(f) * frameWidth + x] =
-                    row[static_cast<std::size_t>(x)] == '#' ? 255 : 0;
-            }
-        }
-    }
-    return bitmap;
+    return ThresholdBitmapFromArt(SideBySide(frames), kWhite);
 }
 
 // The picture's white pixels, everything else transparent.
 HICON MakeIcon(const Art& art) {
-    int height = static_cast<int>(art.size());
-    int width = static_cast<int>(art[0].size());
-    int stride = ((width + 15) / 16) * 2;
-    std::vector<std::uint8_t> maskBits(static_cast<std::size_t>(stride * height), 0);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            if (art[static_cast<std::size_t>(y)][static_cast<std::size_t>(x)] != '#') {
-                maskBits[static_cast<std::size_t>(y * stride + x / 8)] |=
-                    static_cast<std::uint8_t>(0x80 >> (x % 8));
-            }
-        }
-    }
-    HBITMAP colour = MakeBitmap({&art});
-    HBITMAP mask = CreateBitmap(width, height, 1, 1, maskBits.data());
+    HBITMAP colour = ThresholdBitmapFromArt(art, kWhite);
+    HBITMAP mask = MonoBitmapFromArt(art, false);
     ICONINFO info{TRUE, 0, 0, mask, colour};
     HICON icon = colour != nullptr && mask != nullptr ? CreateIconIndirect(&info) : nullptr;
     if (colour != nullptr) {
