@@ -68,7 +68,8 @@ HBITMAP MonoBitmapFromArt(std::span<const std::string> rows, bool setWhereLit) {
         for (int x = 0; x < width; ++x) {
             if (IsLitAt(rows, x, y) != setWhereLit) continue;
             // Leftmost pixel in the most significant bit.
-            bits[static_cast<std::size_t>(y * stride + x / 8)] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+            const int at = y * stride + x / 8;
+            bits[static_cast<std::size_t>(at)] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
         }
     }
     return CreateBitmap(width, height, 1, 1, bits.data());
