@@ -292,7 +292,7 @@ TEST(StreamingText, SettersGivenTheCurrentValueLeaveTheRowBuilt) {
     object.SetText(kWarning);
     object.SetSeparator(L"       ");
     object.SetFont(current);
-    object.SetFaceName(L"Microsoft Sans Serif");
+    object.SetFaceName(text::kHouseFaceName.data());
     object.SetPointSize(7);
     EXPECT_FALSE(object.IsLayoutDirty());
     EXPECT_EQ(object.GetFont(), font);

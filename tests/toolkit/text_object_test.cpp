@@ -189,7 +189,7 @@ TEST(TextObject, MeasuresOnlyAfterAChange) {
 TEST(TextObject, SettersGivenTheCurrentValueKeepTheFontAndTheMeasures) {
     TextPage page;
     ProbeText object;
-    Configure(object, kSizeClasses[2], 60, L"Cap 270");
+    Configure(object, StyleOf(SizeClass::Large), 60, L"Cap 270");
     page.AddObject(&object);
     page.Frame();
     ASSERT_FALSE(object.extentsDirty);
@@ -199,9 +199,9 @@ TEST(TextObject, SettersGivenTheCurrentValueKeepTheFontAndTheMeasures) {
     } unchanged[] = {
         {"text", [](ProbeText& o) { o.SetText(L"Cap 270"); }},
         {"word wrap", [](ProbeText& o) { o.SetWordWrap(FALSE); }},
-        {"point size", [](ProbeText& o) { o.SetPointSize(kSizeClasses[2].points); }},
+        {"point size", [](ProbeText& o) { o.SetPointSize(StyleOf(SizeClass::Large).pointSize); }},
         {"weight", [](ProbeText& o) { o.SetWeight(FW_BOLD); }},
-        {"face name", [](ProbeText& o) { o.SetFaceName(L"Microsoft Sans Serif"); }},
+        {"face name", [](ProbeText& o) { o.SetFaceName(text::kHouseFaceName.data()); }},
         {"font", [](ProbeText& o) { o.SetFont(FontOf(o)); }},
         {"null face name", [](ProbeText& o) { o.SetFaceName(nullptr); }},
     };
