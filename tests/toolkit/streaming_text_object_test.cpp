@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "display/size_class_style.h"
 #include "platform/text/house_font.h"
 #include "platform/win32/time.h"
 #include "tests/toolkit/text_test_frames.h"
@@ -33,9 +34,10 @@ void Configure(StreamingTextObject& object, int width) {
     object.SetSpeed(7);
     object.SetMinimumStep(7);
     object.SetStartDelay(2000);
-    object.SetSize(width, 12);
-    object.SetPointSize(7);
-    object.SetOffset(0, -3);
+    const SizeClassStyle& style = StyleOf(SizeClass::Small);
+    object.SetSize(width, style.lineHeight);
+    object.SetPointSize(style.pointSize);
+    object.SetOffset(0, style.offsetY);
 }
 
 struct Row {
@@ -68,35 +70,43 @@ void ExpectContiguous(const Row& row) {
     }
 }
 
-TEST(StreamingText, TextThatFitsStandsStillWithItsAlignment) {
+// A ticker 40 pixels wide as the manager page makes it, alone on its page
+// under the test clock; a test sets what else it needs, then shows a text.
+class StreamingTicker : public ::testing::Test {
+protected:
+    void SetUp() override { Configure(object, 40); }
+    // Sets the text after the box, puts the object on the page and builds
+    // its row with a first update.
+    void Show(const wchar_t* text = kWarning) {
+        object.SetText(text);
+        page.AddObject(&object);
+        Update(0);
+    }
+    void Update(DWORD advanceMs) { vareko::Update(page, clock, advanceMs); }
+
     TestClock clock;
     TextPage page;
     StreamingTextObject object;
+};
+
+TEST_F(StreamingTicker, TextThatFitsStandsStillWithItsAlignment) {
     Configure(object, 160);
     object.SetAlignment(DT_RIGHT);
-    object.SetText(L"OK");
-    page.AddObject(&object);
-    Update(page, clock, 0);
+    Show(L"OK");
     ASSERT_EQ(object.SegmentCount(), 1);
     const std::vector<std::string> first = test::FrameArt(page.Current(), 0, 0, 160, 12);
     std::size_t leftmost = std::string::npos;
     for (const std::string& line : first) leftmost = std::min(leftmost, line.find('#'));
     EXPECT_NE(leftmost, std::string::npos);
     EXPECT_GT(leftmost, 140u) << "right aligned";
-    for (int i = 0; i < 20; ++i) Update(page, clock, 500);
+    for (int i = 0; i < 20; ++i) Update(500);
     EXPECT_EQ(object.GetState(), StreamingTextObject::Streaming);
     EXPECT_EQ(object.SegmentCount(), 1);
     EXPECT_EQ(test::FrameArt(page.Current(), 0, 0, 160, 12), first);
 }
 
-TEST(StreamingText, LongTextWaitsThenStepsByTheMinimum) {
-    TestClock clock;
-    TextPage page;
-    StreamingTextObject object;
-    Configure(object, 40);
-    object.SetText(kWarning);
-    page.AddObject(&object);
-    Update(page, clock, 0);  // builds the row
+TEST_F(StreamingTicker, LongTextWaitsThenStepsByTheMinimum) {
+    Show();
     Row row = RowOf(object);
     ASSERT_EQ(row.texts, (std::vector<std::wstring>{kWarning, L"       ", kWarning, L"       "}));
     EXPECT_EQ(row.offsets[0], 0);
@@ -104,9 +114,9 @@ TEST(StreamingText, LongTextWaitsThenStepsByTheMinimum) {
     EXPECT_GT(row.widths[0], 40);
 
     // The start delay must be exceeded, not only reached.
-    Update(page, clock, 2000);
+    Update(2000);
     EXPECT_EQ(object.GetState(), StreamingTextObject::Waiting);
-    Update(page, clock, 1);
+    Update(1);
     EXPECT_EQ(object.GetState(), StreamingTextObject::Streaming);
     EXPECT_EQ(RowOf(object).offsets[0], 0);
 
@@ -116,31 +126,25 @@ TEST(StreamingText, LongTextWaitsThenStepsByTheMinimum) {
         LONG offset;
     } steps[] = {{500, 0}, {499, 0}, {1, -7}, {1000, -14}, {250, -14}, {750, -21}, {3000, -42}};
     for (const auto& s : steps) {
-        Update(page, clock, s.advanceMs);
+        Update(s.advanceMs);
         row = RowOf(object);
         EXPECT_EQ(row.offsets[0], s.offset) << "after +" << s.advanceMs << " ms";
         ExpectContiguous(row);
     }
 }
 
-TEST(StreamingText, HeadThatLeftTheBoxGoesToTheBackSeamlessly) {
-    TestClock clock;
-    TextPage page;
-    StreamingTextObject object;
-    Configure(object, 40);
+TEST_F(StreamingTicker, HeadThatLeftTheBoxGoesToTheBackSeamlessly) {
     object.SetSpeed(70);
-    object.SetText(kWarning);
-    page.AddObject(&object);
-    Update(page, clock, 0);
+    Show();
     const LONG textWidth = RowOf(object).widths[0];
-    Update(page, clock, 2001);
+    Update(2001);
 
     // Each update moves the picture exactly 7 pixels left, also across the
     // moment the first text leaves and is recycled to the back.
     LONG moved = 0;
     std::vector<std::string> before = test::FrameArt(page.Current(), 0, 0, 40, 12);
     while (moved < textWidth) {
-        Update(page, clock, 100);  // 7 pixels at 70 pixels per second
+        Update(100);  // 7 pixels at 70 pixels per second
         moved += 7;
         const std::vector<std::string> after = test::FrameArt(page.Current(), 0, 0, 40, 12);
         for (std::size_t y = 0; y < after.size(); ++y) {
@@ -156,16 +160,10 @@ TEST(StreamingText, HeadThatLeftTheBoxGoesToTheBackSeamlessly) {
     ExpectContiguous(row);
 }
 
-TEST(StreamingText, NewTextRestartsTheSameTextDoesNot) {
-    TestClock clock;
-    TextPage page;
-    StreamingTextObject object;
-    Configure(object, 40);
-    object.SetText(kWarning);
-    page.AddObject(&object);
-    Update(page, clock, 0);
-    Update(page, clock, 2001);
-    Update(page, clock, 1000);
+TEST_F(StreamingTicker, NewTextRestartsTheSameTextDoesNot) {
+    Show();
+    Update(2001);
+    Update(1000);
     ASSERT_EQ(RowOf(object).offsets[0], -7);
     object.SetText(kWarning);
     EXPECT_EQ(object.GetState(), StreamingTextObject::Streaming);
@@ -228,15 +226,9 @@ TEST(StreamingText, SegmentsKeepTheBoxTheyWereMadeWith) {
     EXPECT_EQ(object.Segment(0)->GetBackgroundMode(), OPAQUE);
 }
 
-TEST(StreamingText, EmptyTextDrawsOnlyItsBackground) {
-    TestClock clock;
-    TextPage page;
-    StreamingTextObject object;
-    Configure(object, 40);
+TEST_F(StreamingTicker, EmptyTextDrawsOnlyItsBackground) {
     object.SetText(L"x");
-    object.SetText(L"");
-    page.AddObject(&object);
-    Update(page, clock, 0);
+    Show(L"");
     EXPECT_EQ(object.SegmentCount(), 1);
     EXPECT_EQ(test::WhiteCount(page.Current()), 0);
 }
@@ -263,29 +255,17 @@ TEST(StreamingText, SegmentBookkeeping) {
     EXPECT_STREQ(object.Segment(0)->GetText(), L"e");
 }
 
-TEST(StreamingText, SeparatorChangeWhileRunningRebuildsTheRow) {
-    TestClock clock;
-    TextPage page;
-    StreamingTextObject object;
-    Configure(object, 40);
-    object.SetText(kWarning);
-    page.AddObject(&object);
-    Update(page, clock, 0);
+TEST_F(StreamingTicker, SeparatorChangeWhileRunningRebuildsTheRow) {
+    Show();
     object.SetSeparator(L" - ");
-    Update(page, clock, 0);
+    Update(0);
     const Row row = RowOf(object);
     EXPECT_EQ(row.texts, (std::vector<std::wstring>{kWarning, L" - ", kWarning, L" - "}));
     ExpectContiguous(row);
 }
 
-TEST(StreamingText, SettersGivenTheCurrentValueLeaveTheRowBuilt) {
-    TestClock clock;
-    TextPage page;
-    StreamingTextObject object;
-    Configure(object, 40);
-    object.SetText(kWarning);
-    page.AddObject(&object);
-    Update(page, clock, 0);
+TEST_F(StreamingTicker, SettersGivenTheCurrentValueLeaveTheRowBuilt) {
+    Show();
     ASSERT_FALSE(object.IsLayoutDirty());
     const HFONT font = object.GetFont();
     const LOGFONTW current = DescribeFont(font);
@@ -293,7 +273,7 @@ TEST(StreamingText, SettersGivenTheCurrentValueLeaveTheRowBuilt) {
     object.SetSeparator(L"       ");
     object.SetFont(current);
     object.SetFaceName(text::kHouseFaceName.data());
-    object.SetPointSize(7);
+    object.SetPointSize(StyleOf(SizeClass::Small).pointSize);
     EXPECT_FALSE(object.IsLayoutDirty());
     EXPECT_EQ(object.GetFont(), font);
 
