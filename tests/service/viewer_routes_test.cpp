@@ -3,8 +3,6 @@
 // reach the service; and where the owner's address is written.
 #include <gtest/gtest.h>
 
-#include <sys/eventfd.h>
-#include <unistd.h>
 
 #include "tools/display-service/viewer_access.h"
 #include "tools/display-service/viewer_routes.h"
@@ -23,7 +21,6 @@ const std::string kOwnerUrl = OwnerUrl(kPort, kSecret);
 
 class ViewerRoutes : public ::testing::Test {
 protected:
-    ~ViewerRoutes() override { close(wakeFd_); }
     ViewerReply Answer(std::string_view method, std::string_view target, std::string_view cookie,
                        std::string_view origin = kOwnOrigin, std::string_view host = kOwnHost) {
         return AnswerViewerRequest({method, target, host, origin, cookie}, {kPort, kSecret}, state_);
@@ -35,8 +32,7 @@ protected:
         return "(none)";
     }
 
-    int wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    ViewerState state_{wakeFd_};
+    ViewerState state_{[] {}};
 };
 
 TEST_F(ViewerRoutes, EveryRequestNeedsOwnHostOwnOriginForPostsAndTheOwnersCookie) {

@@ -2,7 +2,6 @@
 // serve, run it). Diagnostics go to stderr, results to stdout.
 #include "tools/display-service/cli_commands.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -10,6 +9,7 @@
 #include "tools/display-service/control_client.h"
 #include "tools/display-service/display_service.h"
 #include "tools/display-service/service_socket.h"
+#include "tools/display-service/stop_signals.h"
 
 namespace vareko::displayservice {
 namespace {
@@ -97,10 +97,8 @@ int RunServe(const Arguments& args) {
         return kExitFailure;
     }
     g_service = &service;
-    std::signal(SIGINT, OnStopSignal);
-    std::signal(SIGTERM, OnStopSignal);
-    std::signal(SIGPIPE, SIG_IGN);
-    std::printf("vareko-display: socket %s\n", service.SocketPath().c_str());
+    StopOnSignals(OnStopSignal);
+    if (!service.SocketPath().empty()) std::printf("vareko-display: socket %s\n", service.SocketPath().c_str());
     if (service.HttpPort() != kHttpDisabled) {
         std::printf("vareko-display: viewer %s\n", service.ViewerUrl().c_str());
     }

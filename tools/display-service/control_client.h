@@ -1,11 +1,15 @@
 // A control connection to the display service for the command-line tools:
-// connect, send one message, wait (bounded) for replies. POSIX only.
+// connect, send one message, wait (bounded) for replies. One file per
+// platform implements it: the Unix socket on Linux, loopback TCP with the
+// token (the device library's transport) on Windows.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "tools/display-service/link_transport.h"
 #include "tools/display-service/message_codec.h"
 
 namespace vareko::displayservice {
@@ -17,8 +21,9 @@ public:
     ControlClient(const ControlClient&) = delete;
     ControlClient& operator=(const ControlClient&) = delete;
 
-    // Connects to `path` after the checks of service_trust.h and completes
-    // the Hello/Welcome exchange; returns an empty string or the reason.
+    // Connects to `path` after the checks of service_trust.h (on Windows to
+    // the port of the token file, token first) and completes the
+    // Hello/Welcome exchange; returns an empty string or the reason.
     std::string Connect(const std::string& path, int timeoutMs);
     bool Send(const ClientMessage& message);
 
@@ -42,7 +47,8 @@ public:
     int Fd() const { return fd_; }
 
 private:
-    int fd_ = -1;
+    int fd_ = -1;                              // the Unix socket
+    std::unique_ptr<LinkTransport> tcp_;       // Windows: the loopback TCP link
     // Per connection: clients on different threads never share a buffer.
     std::vector<std::uint8_t> buffer_ = std::vector<std::uint8_t>(kMaxServiceMessageBytes);
 };

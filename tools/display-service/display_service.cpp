@@ -9,13 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <pthread.h>
-#include <sched.h>
-#include <sys/epoll.h>
-#include <sys/eventfd.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include "display/devicelink/link_interface.h"
 #include "tools/display-service/arbitration.h"
@@ -70,10 +63,7 @@ DropLog::Sink LogSink(const std::function<void(const std::string&)>& configured)
 }  // namespace
 
 DisplayService::DisplayService(ServiceOptions options)
-    : options_(std::move(options)),
-      wakeFd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)),
-      dropLog_(LogSink(options_.logLine)),
-      viewerState_(wakeFd_) {}
+    : options_(std::move(options)), dropLog_(LogSink(options_.logLine)), viewerState_([this] { poller_.Wake(); }) {}
 
 DisplayService::~DisplayService() {
     if (viewer_) {
@@ -83,36 +73,32 @@ DisplayService::~DisplayService() {
     for (auto& [fd, c] : clients_) CloseSocket(*c, fd);
     clients_.clear();
     if (listenFd_ >= 0) {
-        close(listenFd_);
-        unlink(socketPath_.c_str());
+        CloseDescriptor(listenFd_);
+        std::remove(socketPath_.c_str());
     }
     if (tcpFd_ >= 0) {
-        close(tcpFd_);
-        unlink(tokenPath_.c_str());
+        CloseDescriptor(tcpFd_);
+        std::remove(tokenPath_.c_str());
     }
-    if (tokenLockFd_ >= 0) close(tokenLockFd_);
-    if (!viewerUrlPath_.empty()) unlink(viewerUrlPath_.c_str());
-    if (epollFd_ >= 0) close(epollFd_);
-    if (wakeFd_ >= 0) close(wakeFd_);
+    if (tokenLockFd_ >= 0) ReleaseTokenLock(tokenLockFd_);
+    if (!viewerUrlPath_.empty()) std::remove(viewerUrlPath_.c_str());
 }
 
 std::string DisplayService::Start() {
-    if (wakeFd_ < 0) return std::string("eventfd: ") + std::strerror(errno);
+    if (!poller_.Failure().empty()) return poller_.Failure();
     // Before anything else takes descriptors: the spares come from the raised limit.
     RaiseDescriptorLimit();
     reserve_ = std::make_unique<DescriptorReserve>();
     const bool defaultLocation = options_.socketPath.empty() && std::getenv("VAREKO_DISPLAY_SOCKET") == nullptr;
     socketPath_ = options_.socketPath.empty() ? ResolveSocketPath() : options_.socketPath;
-    if (std::string error = PrepareSocketDirectory(socketPath_, defaultLocation); !error.empty()) return error;
-    std::string error;
-    listenFd_ = ListenOnSocket(socketPath_, error);
-    if (listenFd_ < 0) return error;
-    epollFd_ = epoll_create1(EPOLL_CLOEXEC);
-    if (epollFd_ < 0) return std::string("epoll: ") + std::strerror(errno);
-    epoll_event listenEvent{EPOLLIN, {.fd = listenFd_}};
-    epoll_event wakeEvent{EPOLLIN, {.fd = wakeFd_}};
-    epoll_ctl(epollFd_, EPOLL_CTL_ADD, listenFd_, &listenEvent);
-    epoll_ctl(epollFd_, EPOLL_CTL_ADD, wakeFd_, &wakeEvent);
+    // No socket path: the platform has no Unix socket, and TCP is the only way in.
+    if (!socketPath_.empty()) {
+        if (std::string error = PrepareSocketDirectory(socketPath_, defaultLocation); !error.empty()) return error;
+        std::string error;
+        listenFd_ = ListenOnSocket(socketPath_, error);
+        if (listenFd_ < 0) return error;
+        poller_.Watch(listenFd_);
+    }
     if (options_.tcpPort != kTcpDisabled) {
         if (std::string tcpError = StartTcp(); !tcpError.empty()) return tcpError;
     }
@@ -125,7 +111,7 @@ std::string DisplayService::Start() {
 }
 
 std::string DisplayService::StartTcp() {
-    tokenPath_ = options_.tokenPath.empty() ? TokenPathForSocket(socketPath_) : options_.tokenPath;
+    tokenPath_ = options_.tokenPath.empty() ? ServiceTokenPath(socketPath_) : options_.tokenPath;
     if (std::string lockError = LockTokenFile(tokenPath_, tokenLockFd_); !lockError.empty()) {
         return lockError;
     }
@@ -138,14 +124,13 @@ std::string DisplayService::StartTcp() {
         error = WriteTokenFile(tokenPath_, TokenFile{static_cast<std::uint16_t>(port), token});
     }
     if (!error.empty()) {
-        close(fd);
+        CloseDescriptor(fd);
         return error;
     }
     tcpFd_ = fd;
     tcpPort_ = port;
     token_ = std::move(token);
-    epoll_event event{EPOLLIN, {.fd = tcpFd_}};
-    epoll_ctl(epollFd_, EPOLL_CTL_ADD, tcpFd_, &event);
+    poller_.Watch(tcpFd_);
     return {};
 }
 
@@ -159,7 +144,7 @@ std::string DisplayService::StartViewer() {
     }
     httpPort_ = viewer_->Port();
     viewerUrl_ = OwnerUrl(httpPort_, secret);
-    const std::string tokenPath = options_.tokenPath.empty() ? TokenPathForSocket(socketPath_) : options_.tokenPath;
+    const std::string tokenPath = options_.tokenPath.empty() ? ServiceTokenPath(socketPath_) : options_.tokenPath;
     const std::string urlPath = OwnerUrlPath(tokenPath);
     if (std::string error = WritePrivateFile(urlPath, viewerUrl_ + "\n"); !error.empty()) return error;
     viewerUrlPath_ = urlPath;
@@ -168,8 +153,7 @@ std::string DisplayService::StartViewer() {
 
 void DisplayService::RequestStop() {
     stopRequested_.store(true);
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t n = write(wakeFd_, &one, sizeof one);
+    poller_.Wake();
 }
 
 void DisplayService::Run() {
@@ -180,28 +164,25 @@ void DisplayService::Run() {
     // never run on wake-up ahead of the task that woke it; it gets the same
     // share of the processor and runs as soon as the program's turn ends (the
     // program sleeps after each frame).
-    const sched_param unused{};
-    pthread_setschedparam(pthread_self(), SCHED_BATCH, &unused);
-    epoll_event events[64];
+    BecomeBatchTask();
+    std::array<PollEvent, 64> events;
     timespec wait = kHousekeeping;
     while (!stopRequested_.load()) {
-        const int n = epoll_pwait2(epollFd_, events, 64, &wait, nullptr);
-        if (n < 0 && errno != EINTR) break;
+        bool woken = false;
+        const int n = poller_.Wait(events, wait, woken);
+        if (n < 0) break;
+        if (woken) RunViewerCommands();
         // A slot's eventfd needs nothing here: every slot is looked at below.
         for (int i = 0; i < n; ++i) {
-            const int fd = events[i].data.fd;
+            const int fd = events[i].fd;
             if (fd == listenFd_) {
                 AcceptUnix();
             } else if (fd == tcpFd_) {
                 AcceptTcp();
-            } else if (fd == wakeFd_) {
-                std::uint64_t count;
-                [[maybe_unused]] const ssize_t r = read(wakeFd_, &count, sizeof count);
-                RunViewerCommands();
             } else if (auto it = clients_.find(fd); it != clients_.end()) {
                 Client& c = *it->second;
-                if ((events[i].events & EPOLLOUT) != 0) Flush(c);
-                if ((events[i].events & (EPOLLIN | EPOLLHUP | EPOLLERR)) != 0) ReadFrom(c);
+                if (events[i].writable) Flush(c);
+                if (events[i].readable) ReadFrom(c);
             }
         }
         wait = LookAtSlots();
@@ -220,24 +201,24 @@ void DisplayService::Run() {
 }
 
 void DisplayService::CloseSocket(Client& c, int fd) {
-    close(fd);
+    CloseDescriptor(fd);
     // A library that drains only when the count moves sees the end at once.
     if (c.slot) c.slot->CountMessage();
 }
 
 void DisplayService::AcceptUnix() {
     for (int i = 0; i < kAcceptsPerWakeup; ++i) {
-        const int fd = accept4(listenFd_, nullptr, nullptr, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0) {
-            if (OnAcceptFailure(listenFd_, errno, true)) continue;
+        int fd = -1;
+        if (const AcceptStatus status = AcceptConnection(listenFd_, fd); status != AcceptStatus::kAccepted) {
+            if (OnAcceptFailure(listenFd_, status, true)) continue;
             return;
         }
         long uid = -1;
         long pid = 0;
         // The socket directory is private already; the credential check also
         // refuses a peer that got hold of a descriptor some other way.
-        if (!PeerCredentials(fd, uid, pid) || uid != static_cast<long>(geteuid())) {
-            close(fd);
+        if (!PeerCredentials(fd, uid, pid) || uid != ThisUserId()) {
+            CloseDescriptor(fd);
             LogDrop({0, false, pid, uid, 0}, uid < 0 ? DropReason::kNoCredentials : DropReason::kForeignUser);
             continue;
         }
@@ -249,16 +230,14 @@ void DisplayService::AcceptTcp() {
     for (int i = 0; i < kAcceptsPerWakeup; ++i) {
         // Any local user can connect to a loopback port; only the token,
         // readable by this user alone, lets a client go further.
-        sockaddr_in peer{};
-        socklen_t size = sizeof peer;
-        const int fd = accept4(tcpFd_, reinterpret_cast<sockaddr*>(&peer), &size, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (fd < 0) {
-            if (OnAcceptFailure(tcpFd_, errno, false)) continue;
+        int fd = -1;
+        int port = 0;
+        if (const AcceptStatus status = AcceptConnection(tcpFd_, fd, &port); status != AcceptStatus::kAccepted) {
+            if (OnAcceptFailure(tcpFd_, status, false)) continue;
             return;
         }
-        const int port = ntohs(peer.sin_port);
         if (!MakeTcpRoom()) {
-            close(fd);
+            CloseDescriptor(fd);
             LogDrop({0, true, 0, -1, port}, DropReason::kTcpFull);
             continue;
         }
@@ -271,10 +250,10 @@ void DisplayService::AcceptTcp() {
     }
 }
 
-bool DisplayService::OnAcceptFailure(int listenFd, int error, bool mayUseSpare) {
-    if (error == EINTR || error == ECONNABORTED) return true;
-    if (error == EAGAIN || error == EWOULDBLOCK) return false;
-    if (IsOutOfDescriptors(error)) {
+bool DisplayService::OnAcceptFailure(int listenFd, AcceptStatus status, bool mayUseSpare) {
+    if (status == AcceptStatus::kRetry) return true;
+    if (status == AcceptStatus::kNoneWaiting) return false;
+    if (status == AcceptStatus::kNoDescriptors) {
         // The owner's program gets a spare; anyone else's connection is
         // taken off the queue and closed, so that the loop does not wake for
         // it again and again.
@@ -298,7 +277,7 @@ bool DisplayService::OnAcceptFailure(int listenFd, int error, bool mayUseSpare) 
 }
 
 void DisplayService::PauseListener(int listenFd) {
-    epoll_ctl(epollFd_, EPOLL_CTL_DEL, listenFd, nullptr);
+    poller_.Forget(listenFd);
     (listenFd == tcpFd_ ? tcpPaused_ : unixPaused_) = true;
     listenersPausedUntil_ = std::chrono::steady_clock::now() + kListenerPause;
 }
@@ -308,8 +287,7 @@ void DisplayService::ResumeListeners() {
     if (std::chrono::steady_clock::now() < listenersPausedUntil_) return;
     for (const auto& [fd, paused] : {std::pair{listenFd_, &unixPaused_}, std::pair{tcpFd_, &tcpPaused_}}) {
         if (!*paused) continue;
-        epoll_event event{EPOLLIN, {.fd = fd}};
-        epoll_ctl(epollFd_, EPOLL_CTL_ADD, fd, &event);
+        poller_.Watch(fd);
         *paused = false;
     }
 }
@@ -348,8 +326,7 @@ DisplayService::Client& DisplayService::AddClient(int fd, long pid, bool stream)
         client->tokenChecked = false;
         client->acceptedAt = std::chrono::steady_clock::now();
     }
-    epoll_event event{EPOLLIN, {.fd = fd}};
-    epoll_ctl(epollFd_, EPOLL_CTL_ADD, fd, &event);
+    poller_.Watch(fd);
     return *clients_.emplace(fd, std::move(client)).first->second;
 }
 
@@ -364,14 +341,14 @@ void DisplayService::ReadFrom(Client& c) {
 void DisplayService::ReadStream(Client& c) {
     for (int i = 0; i < kMessagesPerWakeup && !c.closing; ++i) {
         const std::span<std::uint8_t> room = c.inbound->FreeSpace();
-        const ssize_t n = recv(c.fd, room.data(), room.size(), MSG_DONTWAIT);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
-        if (n <= 0) {
+        const SocketResult r = ReceiveSome(c.fd, room);
+        if (r.status == SocketStatus::kInterrupted) continue;
+        if (r.status == SocketStatus::kWouldBlock) return;
+        if (r.status == SocketStatus::kGone) {
             CloseClient(c, DropReason::kLeft);
             return;
         }
-        c.inbound->Commit(static_cast<std::size_t>(n));
+        c.inbound->Commit(r.bytes);
         if (!HandleBuffered(c)) return;
     }
 }
@@ -546,9 +523,8 @@ void DisplayService::OnFrameSlot(Client& c, PassedDescriptors* passed) {
     std::unique_ptr<FrameSlotMemory> slot = FrameSlotMemory::Adopt(passed->Take(0), passed->Take(1), why);
     // The service never reads the eventfd: edge-triggered, every write by
     // the client is one wake-up, so nothing done to that descriptor can make
-    // this loop wait on it. A descriptor epoll cannot watch is refused.
-    epoll_event event{EPOLLIN | EPOLLET, {.fd = slot ? slot->WakeFd() : -1}};
-    if (slot && epoll_ctl(epollFd_, EPOLL_CTL_ADD, slot->WakeFd(), &event) != 0) {
+    // this loop wait on it. A descriptor the poller cannot watch is refused.
+    if (slot && !poller_.WatchEdges(slot->WakeFd())) {
         why = std::string("its wake-up descriptor cannot be watched: ") + std::strerror(errno);
         slot.reset();
     }
@@ -725,16 +701,15 @@ void DisplayService::SendBytes(Client& c, std::vector<std::uint8_t> bytes) {
 void DisplayService::Flush(Client& c) {
     while (!c.closing && !c.outQueue.empty()) {
         const auto& bytes = c.outQueue.front();
-        const ssize_t n =
-            send(c.fd, bytes.data() + c.outOffset, bytes.size() - c.outOffset, MSG_DONTWAIT | MSG_NOSIGNAL);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == ENOBUFS)) break;
-        if (n < 0) {
+        const SocketResult r = SendSome(c.fd, std::span(bytes).subspan(c.outOffset));
+        if (r.status == SocketStatus::kInterrupted) continue;
+        if (r.status == SocketStatus::kWouldBlock) break;
+        if (r.status == SocketStatus::kGone) {
             CloseClient(c, DropReason::kLeft);
             return;
         }
         // A stream socket may take part of a message; the rest goes next time.
-        c.outOffset += static_cast<std::size_t>(n);
+        c.outOffset += r.bytes;
         if (c.outOffset < bytes.size()) continue;
         c.outOffset = 0;
         c.outQueue.pop_front();
@@ -755,9 +730,7 @@ void DisplayService::UpdateWriteInterest(Client& c) {
     const bool want = !c.outQueue.empty();
     if (want == c.wantWrite || c.closing) return;
     c.wantWrite = want;
-    const std::uint32_t mask = want ? (EPOLLIN | EPOLLOUT) : EPOLLIN;
-    epoll_event event{mask, {.fd = c.fd}};
-    epoll_ctl(epollFd_, EPOLL_CTL_MOD, c.fd, &event);
+    poller_.WantWrite(c.fd, want);
 }
 
 void DisplayService::CloseClient(Client& c, DropReason why, std::string_view detail) {
@@ -767,8 +740,8 @@ void DisplayService::CloseClient(Client& c, DropReason why, std::string_view det
     c.slotTorn = false;
     c.outQueue.clear();
     c.outOffset = 0;
-    epoll_ctl(epollFd_, EPOLL_CTL_DEL, c.fd, nullptr);
-    if (c.slot) epoll_ctl(epollFd_, EPOLL_CTL_DEL, c.slot->WakeFd(), nullptr);
+    poller_.Forget(c.fd);
+    if (c.slot) poller_.Forget(c.slot->WakeFd());
 }
 
 DroppedClient DisplayService::Identity(const Client& c) const {
@@ -860,7 +833,7 @@ void DisplayService::PublishToViewers() {
 std::string DisplayService::StatusText() const {
     std::string text;
     char line[256];
-    text += "socket: " + socketPath_ + "\n";
+    text += "socket: " + (socketPath_.empty() ? std::string("none") : socketPath_) + "\n";
     if (httpPort_ != kHttpDisabled) {
         std::snprintf(line, sizeof line, "viewer: http://127.0.0.1:%d/\n", httpPort_);
         text += line;

@@ -2,9 +2,10 @@
 // shared by any number of clients over the Unix socket and, for clients that
 // have none (the Windows library under Wine), over loopback TCP after a
 // token from the per-user token file. A single-threaded
-// epoll loop owns all device and client state; the optional HTTP viewer runs
+// loop owns all device and client state; the optional HTTP viewer runs
 // on its own threads and only sees what the loop publishes through
-// ViewerState. POSIX, Linux epoll/eventfd.
+// ViewerState. On Windows there is no Unix socket: every client, the
+// command-line tools included, comes over loopback TCP with the token.
 #pragma once
 
 #include <array>
@@ -22,10 +23,12 @@
 
 #include "tools/display-service/descriptor_reserve.h"
 #include "tools/display-service/drop_log.h"
+#include "tools/display-service/event_poller.h"
 #include "tools/display-service/frame_slot.h"
 #include "tools/display-service/frame_slot_memory.h"
 #include "tools/display-service/message_codec.h"
 #include "tools/display-service/message_stream.h"
+#include "tools/display-service/service_calls.h"
 #include "tools/display-service/slot_pacing.h"
 #include "tools/display-service/viewer_state.h"
 
@@ -46,11 +49,11 @@ constexpr std::size_t kMaxTcpClients = 32;
 constexpr std::size_t kMaxTcpClientsWithoutToken = 8;
 
 struct ServiceOptions {
-    std::string socketPath;           // empty: ResolveSocketPath()
+    std::string socketPath;           // empty: ResolveSocketPath() (none on Windows)
     int httpPort = kDefaultHttpPort;  // 0: any free port; kHttpDisabled: no viewer
     std::vector<std::string> viewerListen;  // addresses served beside 127.0.0.1
     int tcpPort = 0;                  // loopback TCP; 0: any free port; kTcpDisabled: none
-    std::string tokenPath;            // empty: TokenPathForSocket(socket path)
+    std::string tokenPath;            // empty: ServiceTokenPath(socket path)
     int tokenWaitMs = kDefaultTokenWaitMs;  // a TCP client without its token by then is closed
     // Called on the loop thread with the pixels of every frame that a client
     // sends to its open device, as soon as it is decoded (in-process
@@ -133,9 +136,9 @@ private:
     std::string StartViewer();
     void AcceptUnix();
     void AcceptTcp();
-    // What to do when accept() failed with `error`: false ends this round of
-    // accepts. A listener that cannot shed its queue is paused briefly.
-    bool OnAcceptFailure(int listenFd, int error, bool mayUseSpare);
+    // What to do when an accept failed with `status`: false ends this round
+    // of accepts. A listener that cannot shed its queue is paused briefly.
+    bool OnAcceptFailure(int listenFd, AcceptStatus status, bool mayUseSpare);
     void PauseListener(int listenFd);
     void ResumeListeners();
     // Makes room for one more TCP connection; false when there is none.
@@ -207,8 +210,7 @@ private:
     bool unixPaused_ = false;
     bool tcpPaused_ = false;
     std::string token_;
-    int epollFd_ = -1;
-    int wakeFd_ = -1;
+    EventPoller poller_;
     int httpPort_ = kHttpDisabled;
     std::string viewerUrl_;
     std::string viewerUrlPath_;  // set once written; removed when the service ends

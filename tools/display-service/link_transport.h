@@ -51,7 +51,10 @@ std::unique_ptr<LinkTransport> ConnectDefaultTransport(link::LinkResult& failure
 // The Unix packet socket at ResolveSocketPath(), after the checks of
 // service_trust.h (Linux only).
 std::unique_ptr<LinkTransport> ConnectUnixTransport(link::LinkResult& failure);
-// Loopback TCP to the port in the token file at ResolveTokenPath(), token first.
+// Loopback TCP to the port in the token file at ResolveTokenPath(), token
+// first, connected within kReplyWaitMs (or `connectTimeoutMs`: the
+// command-line tools can wait longer than a program's frame loop).
 std::unique_ptr<LinkTransport> ConnectTcpTransport(link::LinkResult& failure);
+std::unique_ptr<LinkTransport> ConnectTcpTransport(link::LinkResult& failure, int connectTimeoutMs);
 
 }  // namespace vareko::displayservice

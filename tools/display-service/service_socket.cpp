@@ -153,4 +153,6 @@ bool PeerCredentials(int fd, long& uid, long& pid) {
     return true;
 }
 
+long ThisUserId() { return static_cast<long>(geteuid()); }
+
 }  // namespace vareko::displayservice

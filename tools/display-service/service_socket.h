@@ -2,7 +2,9 @@
 // $VAREKO_DISPLAY_SOCKET, else $XDG_RUNTIME_DIR/vareko/display.sock, else
 // /tmp/vareko-<uid>/display.sock. The socket is a Unix-domain SOCK_SEQPACKET
 // socket, so each message arrives whole or not at all. The service also
-// listens on loopback TCP for clients that have no Unix socket. POSIX only.
+// listens on loopback TCP for clients that have no Unix socket. On Windows
+// there is no socket path (ResolveSocketPath is empty), the Unix calls
+// report that, and only the loopback TCP calls work.
 #pragma once
 
 #include <string>
@@ -37,5 +39,8 @@ void SetNoDelay(int fd);
 
 // The peer's user and process id from SO_PEERCRED; false when unreadable.
 bool PeerCredentials(int fd, long& uid, long& pid);
+
+// This process's effective user id, as PeerCredentials reports one.
+long ThisUserId();
 
 }  // namespace vareko::displayservice

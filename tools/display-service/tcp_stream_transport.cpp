@@ -97,10 +97,14 @@ private:
 }  // namespace
 
 std::unique_ptr<LinkTransport> ConnectTcpTransport(link::LinkResult& failure) {
+    return ConnectTcpTransport(failure, kReplyWaitMs);
+}
+
+std::unique_ptr<LinkTransport> ConnectTcpTransport(link::LinkResult& failure, int connectTimeoutMs) {
     failure = link::kLinkServerUnavailable;
     TokenFile file;
     if (!ReadTokenFile(ResolveTokenPath(), file)) return nullptr;
-    auto stream = LoopbackStream::Connect(file.port, kReplyWaitMs);
+    auto stream = LoopbackStream::Connect(file.port, connectTimeoutMs);
     if (!stream) return nullptr;
     auto transport = std::make_unique<TcpStreamTransport>(std::move(stream));
     const std::span<const std::uint8_t> token(reinterpret_cast<const std::uint8_t*>(file.token.data()),

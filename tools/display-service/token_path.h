@@ -18,6 +18,10 @@ std::string ResolveTokenPath();
 // The service's token file for a given socket path (Linux).
 std::string TokenPathForSocket(const std::string& socketPath);
 
+// The token file the service of this platform writes: on Linux the one for
+// its socket, on Windows the one that Windows clients read.
+std::string ServiceTokenPath(const std::string& socketPath);
+
 // A path from $VAREKO_DISPLAY_TOKEN as a Windows process must open it:
 // "/tmp/x/display.token" becomes "Z:\tmp\x\display.token"; a Windows path
 // is kept as it is.

@@ -7,4 +7,6 @@ namespace vareko::displayservice {
 
 std::string ResolveTokenPath() { return TokenPathForSocket(ResolveSocketPath()); }
 
+std::string ServiceTokenPath(const std::string& socketPath) { return TokenPathForSocket(socketPath); }
+
 }  // namespace vareko::displayservice

@@ -1,4 +1,4 @@
-// Windows clients read $VAREKO_DISPLAY_TOKEN (a Unix path goes through drive
+// Windows clients, and the Windows service, read $VAREKO_DISPLAY_TOKEN (a Unix path goes through drive
 // Z:), else %LOCALAPPDATA%\Vareko\display.token.
 #include <cstdlib>
 
@@ -15,5 +15,7 @@ std::string ResolveTokenPath() {
     }
     return {};
 }
+
+std::string ServiceTokenPath(const std::string&) { return ResolveTokenPath(); }
 
 }  // namespace vareko::displayservice

@@ -1,4 +1,4 @@
-// Token generation and the private, atomic write of the token file.
+// Token generation and the private, atomic write of the token file, on POSIX.
 #include "tools/display-service/token_writer.h"
 
 #include <array>
@@ -40,6 +40,8 @@ std::string LockTokenFile(const std::string& path, int& lockFd) {
     lockFd = fd;
     return {};
 }
+
+void ReleaseTokenLock(int lockFd) { close(lockFd); }
 
 std::string WriteTokenFile(const std::string& path, const TokenFile& file) {
     return WritePrivateFile(path, FormatTokenFile(file));

@@ -1,6 +1,9 @@
 // The service side of the token file: a fresh random token for each start,
 // written with mode 0600 through a temporary file and a rename, so a reader
-// never sees half a file and nobody else can read it. POSIX only.
+// never sees half a file and nobody else can read it. One file per platform
+// implements it: POSIX (mode 0600, flock), Windows (the file inherits the
+// private access list of the user's local application data folder, and the
+// lock is the lock file held open without sharing).
 #pragma once
 
 #include <cstdint>
@@ -19,8 +22,11 @@ std::string NewToken(std::string& token);
 // would overwrite the port and token that clients read, and remove the file
 // when it stops). The kernel drops the lock when its holder ends, so a
 // crashed service blocks nobody; the empty lock file stays. Empty string or
-// the reason.
+// the reason. (On Windows `lockFd` holds the lock file's handle: kernel
+// handles have 32 significant bits.)
 std::string LockTokenFile(const std::string& path, int& lockFd);
+// Gives the lock up.
+void ReleaseTokenLock(int lockFd);
 
 // Writes `file` to `path` (mode 0600); empty string or the reason. The
 // caller holds the file's lock.

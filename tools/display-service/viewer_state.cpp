@@ -1,8 +1,6 @@
 // Latest-picture hand-over and command queue between loop and viewer thread.
 #include "tools/display-service/viewer_state.h"
 
-#include <cstdint>
-#include <unistd.h>
 
 namespace vareko::displayservice {
 
@@ -56,8 +54,7 @@ void ViewerState::PostCommand(const ViewerCommand& command) {
         if (commands_.size() >= kMaxPendingCommands) return;
         commands_.push_back(command);
     }
-    const std::uint64_t one = 1;
-    [[maybe_unused]] const ssize_t n = write(wakeFd_, &one, sizeof one);
+    wakeLoop_();
 }
 
 }  // namespace vareko::displayservice

@@ -1,14 +1,15 @@
 // The hand-over between the service's event loop and its HTTP viewer thread:
 // the loop publishes the latest picture and client list (older ones are simply
 // overwritten, so a slow viewer can only ever miss pictures, never queue them)
-// and the viewer posts button and plug commands back, waking the loop through
-// an eventfd. Standard library and POSIX only.
+// and the viewer posts button and plug commands back and wakes the loop
+// through the function it was given. Standard library only.
 #pragma once
 
 #include <array>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -44,7 +45,8 @@ struct ViewerCommand {
 
 class ViewerState {
 public:
-    explicit ViewerState(int wakeFd) : wakeFd_(wakeFd) {}
+    // `wakeLoop` is called, on the viewer's threads, after each posted command.
+    explicit ViewerState(std::function<void()> wakeLoop) : wakeLoop_(std::move(wakeLoop)) {}
 
     // Loop side.
     void Publish(const ViewerPicture& picture);
@@ -60,7 +62,7 @@ public:
 private:
     static constexpr std::size_t kMaxPendingCommands = 256;
 
-    int wakeFd_;
+    std::function<void()> wakeLoop_;
     std::mutex mutex_;
     std::condition_variable changed_;
     ViewerPicture latest_;
