@@ -1,6 +1,7 @@
 # The Windows archive (`cpack -G ZIP` in the Windows build): one folder with
-# vareko.exe and the device library side by side, README-windows.txt and
-# LICENSE.txt (the licence followed by the source fonts' notice).
+# vareko.exe, the device library and the display service (vareko-display.exe,
+# installed by its folder) side by side, README-windows.txt and LICENSE.txt
+# (the licence followed by the source fonts' notice).
 include(${CMAKE_CURRENT_LIST_DIR}/VarekoFontsNotice.cmake)
 file(READ ${PROJECT_SOURCE_DIR}/LICENSE licence)
 file(WRITE ${CMAKE_BINARY_DIR}/windows/LICENSE.txt

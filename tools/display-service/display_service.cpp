@@ -92,6 +92,9 @@ std::string DisplayService::Start() {
     const bool defaultLocation = options_.socketPath.empty() && std::getenv("VAREKO_DISPLAY_SOCKET") == nullptr;
     socketPath_ = options_.socketPath.empty() ? ResolveSocketPath() : options_.socketPath;
     // No socket path: the platform has no Unix socket, and TCP is the only way in.
+    if (socketPath_.empty() && options_.tcpPort == kTcpDisabled) {
+        return "without a Unix socket, loopback TCP is the only way in: it cannot be turned off here";
+    }
     if (!socketPath_.empty()) {
         if (std::string error = PrepareSocketDirectory(socketPath_, defaultLocation); !error.empty()) return error;
         std::string error;
