@@ -67,8 +67,8 @@ protected:
     }
     void TearDown() override {
         client_.reset();
-        if (acceptedFd_ >= 0) CloseSocket(acceptedFd_);
-        if (listenFd_ >= 0) CloseSocket(listenFd_);
+        if (acceptedFd_ >= 0) CloseDescriptor(acceptedFd_);
+        if (listenFd_ >= 0) CloseDescriptor(listenFd_);
     }
 
     struct Waited {
@@ -78,7 +78,8 @@ protected:
     Waited WaitUpTo(int timeoutMs) {
         std::array<PollEvent, 8> events;
         Waited result;
-        const int n = poller_.Wait(events, timeoutMs, result.woken);
+        const timespec timeout{timeoutMs / 1000, (timeoutMs % 1000) * 1'000'000L};
+        const int n = poller_.Wait(events, timeout, result.woken);
         EXPECT_GE(n, 0);
         result.events.assign(events.begin(), events.begin() + std::max(n, 0));
         return result;
