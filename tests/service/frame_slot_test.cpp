@@ -16,10 +16,12 @@
 #include <thread>
 #include <vector>
 
+#include "tests/service/flood_harness.h"
 #include "tests/service/service_harness.h"
 #include "tools/display-service/descriptor_passing.h"
 #include "tools/display-service/frame_slot.h"
 #include "tools/display-service/frame_slot_memory.h"
+#include "tools/display-service/link_client.h"
 #include "tools/display-service/slot_pacing.h"
 
 namespace vareko::displayservice::testing {
@@ -395,6 +397,28 @@ TEST_F(FrameSlotServiceTest, GarbageInTheSharedPageNeitherStallsNorSpinsTheServi
     WriteFrameSlot(slot->Slot(), 100, Filled(222));
     ASSERT_TRUE(slot->Wake());
     EXPECT_TRUE(Shows(222));
+}
+
+// A service that is killed closes no connection in order, so the message
+// count never moves; the library still drains now and then and reports the
+// service gone.
+TEST(FrameSlotLibraryTest, AServiceKilledMidStreamIsNoticedByLinkUpdate) {
+    TempSocketDir dir;
+    ChildProcess service(VAREKO_DISPLAY_TOOL_PATH, {"serve", "--no-http"}, {1024, 1024}, dir.Dir() + "/service.log");
+    LinkClient app;
+    app.Init();
+    link::ConnectionRecord connection{};
+    ASSERT_TRUE(Eventually([&] { return app.Connect(&connection) == link::kLinkOk; }));
+    link::OpenRecord open{};
+    open.connection = connection.connection;
+    ASSERT_EQ(app.Open(&open), link::kLinkOk);
+    DeviceBitmap frame{};
+    frame.format = kDeviceBitmapFormat;
+    ASSERT_EQ(app.Update(open.device, &frame, 10), link::kLinkOk);
+    // Its descriptors close as it dies; ChildProcess reaps it at the end.
+    ASSERT_EQ(kill(service.Pid(), SIGKILL), 0);
+    EXPECT_TRUE(Eventually([&] { return app.Update(open.device, &frame, 10) == link::kLinkServerUnavailable; },
+                           std::chrono::milliseconds(2000)));
 }
 
 }  // namespace
