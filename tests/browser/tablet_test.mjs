@@ -14,6 +14,7 @@
 // the program, its registry tool and the telemetry sender given, the
 // dashboard itself runs last: a touched soft button switches its page when the
 // finger lifts, not while it holds.
+import http from "node:http";
 import path from "node:path";
 
 import {
@@ -222,6 +223,28 @@ async function main() {
     if (statuses.some((s) => s !== 401)) throw new Error(`statuses ${statuses}`);
   });
 
+  await check("phone: a dropped event stream comes back by itself", async () => {
+    const { page, context } = phone;
+    await page.evaluate(() => {
+      window.linkModes = [];
+      new MutationObserver(() => window.linkModes.push(document.body.dataset.link))
+        .observe(document.body, { attributes: true, attributeFilter: ["data-link"] });
+    });
+    // As many streams as the listener keeps, with the phone's cookie: the
+    // phone's own stream, the oldest, is closed for them.
+    const [{ name, value }] = await context.cookies(`http://${lanAddress}:${port}/`);
+    const streams = await Promise.all(Array.from({ length: 4 }, () => openStream(lanAddress, {
+      Host: `${lanAddress}:${port}`, Cookie: `${name}=${value}`,
+    })));
+    try {
+      await waitFor(async () => (await page.evaluate(() => window.linkModes.join(" "))).endsWith("reconnecting live"),
+                    "the page reconnecting and live again");
+      if (!(await showsPattern(page))) throw new Error("the panel is not the client's pattern");
+    } finally {
+      for (const stream of streams) stream.destroy();
+    }
+  });
+
   await check("phone: the page shows the service going away, and what to do when the new one refuses its key",
               async () => {
     const { page } = phone;
@@ -242,6 +265,18 @@ async function main() {
     await check("phone: the dashboard switches pages when a touched button is released, not while held",
                 () => dashboardByTouch(phone, client));
   }
+}
+
+// Opens an /events stream and keeps it open; destroy() closes it.
+function openStream(host, headers) {
+  return new Promise((resolve, reject) => {
+    const req = http.get({ host, port, path: "/events", headers }, (res) => {
+      if (res.statusCode !== 200) reject(new Error(`/events answered ${res.statusCode}`));
+      res.resume();
+      resolve(req);
+    });
+    req.on("error", () => {});
+  });
 }
 
 // The top left corner of the panel, where each dashboard page has its first label.
