@@ -19,13 +19,7 @@ std::string ControlClient::Connect(const std::string& path, int timeoutMs) {
     ServiceConnection connection = ConnectToOwnService(path);
     if (connection.check != ServiceCheck::kOk) return connection.detail;
     fd_ = connection.fd;
-    HelloMessage hello;
-    hello.role = ClientRole::kControl;
-    hello.name = "vareko-display";
-    WelcomeMessage welcome;
-    if (!Request(hello, welcome, timeoutMs)) return "the display service did not answer";
-    if (welcome.result != 0) return "the display service refused this protocol version";
-    return {};
+    return Greet(timeoutMs);
 }
 
 bool ControlClient::Send(const ClientMessage& message) {

@@ -47,6 +47,17 @@ public:
     int Fd() const { return fd_; }
 
 private:
+    // The Hello/Welcome exchange once connected, the same on both platforms.
+    std::string Greet(int timeoutMs) {
+        HelloMessage hello;
+        hello.role = ClientRole::kControl;
+        hello.name = "vareko-display";
+        WelcomeMessage welcome;
+        if (!Request(hello, welcome, timeoutMs)) return "the display service did not answer";
+        if (welcome.result != 0) return "the display service refused this protocol version";
+        return {};
+    }
+
     int fd_ = -1;                              // the Unix socket
     std::unique_ptr<LinkTransport> tcp_;       // Windows: the loopback TCP link
     // Per connection: clients on different threads never share a buffer.

@@ -16,13 +16,7 @@ std::string ControlClient::Connect(const std::string&, int timeoutMs) {
     if (!tcp_) {
         return "no display service answers (token file " + ResolveTokenPath() + ")";
     }
-    HelloMessage hello;
-    hello.role = ClientRole::kControl;
-    hello.name = "vareko-display";
-    WelcomeMessage welcome;
-    if (!Request(hello, welcome, timeoutMs)) return "the display service did not answer";
-    if (welcome.result != 0) return "the display service refused this protocol version";
-    return {};
+    return Greet(timeoutMs);
 }
 
 bool ControlClient::Send(const ClientMessage& message) { return tcp_ && tcp_->Send(EncodeClientMessage(message)); }
