@@ -1,7 +1,9 @@
 // Rectangles, pixels and masks: everything that paints axis-aligned spans.
 #include <cassert>
 #include <cstdint>
+#include <type_traits>
 
+#include "platform/gdi/mono_blit.h"
 #include "platform/gdi/painting.h"
 #include "platform/gdi/raster.h"
 
@@ -24,19 +26,35 @@ void ApplySpans(Bitmap& bitmap, const RECT& r, RopMasks masks) {
 }
 
 // Callers clip: r lies inside the bitmap and inside the mask placed at origin.
+// Set bits store the pixel, clear bits leave the destination alone: 8-bit
+// rows take 8 pixels per step, 1-bit rows the word-wide blit combiner.
 template <class Format>
 void ApplyMask(Bitmap& bitmap, const RECT& r, POINT origin, const GlyphMask& mask, DWORD pixel) {
     assert(InsideBitmap(bitmap, r));
     assert(r.left >= origin.x && r.top >= origin.y && r.right <= origin.x + mask.width &&
            r.bottom <= origin.y + mask.height);
+    const int maskRowBytes = (mask.width + 7) / 8;
+    const std::uint8_t* firstMaskRow =
+        mask.rows + static_cast<std::ptrdiff_t>(r.top - origin.y) * mask.strideBytes;
+    if constexpr (std::is_same_v<Format, Index8>) {
+        const std::ptrdiff_t rowStep = r.bottom - r.top > 1 ? bitmap.Row(r.top + 1) - bitmap.Row(r.top) : 0;
+        StoreMaskIntoIndex8(bitmap.Row(r.top), rowStep, bitmap.Width(), r.bottom - r.top, firstMaskRow,
+                            mask.strideBytes, maskRowBytes, r.left, r.right, -origin.x,
+                            static_cast<std::uint8_t>(pixel));
+        return;
+    }
     for (int y = r.top; y < r.bottom; ++y) {
-        const std::uint8_t* bits =
-            mask.rows + static_cast<std::ptrdiff_t>(y - origin.y) * mask.strideBytes;
+        const std::uint8_t* bits = firstMaskRow + static_cast<std::ptrdiff_t>(y - r.top) * mask.strideBytes;
         std::uint8_t* row = bitmap.Row(y);
-        for (int x = r.left; x < r.right; ++x) {
-            int bit = x - origin.x;
-            if ((bits[bit >> 3] >> (7 - (bit & 7))) & 1) {
-                Format::Apply(row, x, 0, pixel);
+        if constexpr (std::is_same_v<Format, Mono1>) {
+            BlitMonoSpan(row, bits, maskRowBytes, r.left, r.right, -origin.x, RopMasks{1, 0},
+                         RopMasks{0, pixel});
+        } else {
+            for (int x = r.left; x < r.right; ++x) {
+                int bit = x - origin.x;
+                if ((bits[bit >> 3] >> (7 - (bit & 7))) & 1) {
+                    Format::Apply(row, x, 0, pixel);
+                }
             }
         }
     }

@@ -176,4 +176,36 @@ void BlitMonoSpan(std::uint8_t* row, const std::uint8_t* sourceRow, int sourceRo
     }
 }
 
+void StoreMaskIntoIndex8(std::uint8_t* row, std::ptrdiff_t rowStep, int rowPixels, int rows,
+                         const std::uint8_t* maskRow, int maskStride, int maskRowBytes, int x0,
+                         int x1, int dx, std::uint8_t pixel) {
+    assert(x0 >= 0 && x0 < x1 && x1 <= rowPixels && x0 + dx >= 0 &&
+           (x1 + dx + 7) / 8 <= maskRowBytes && maskRowBytes <= maskStride);
+    const std::uint64_t fill = Repeat(pixel);
+    for (int y = 0; y < rows; ++y, row += rowStep, maskRow += maskStride) {
+        for (int x = x0; x < x1; x += kWordBytes) {
+            // The step's pixels are the top `count` bits; the rest are cut off.
+            const int count = std::min(kWordBytes, x1 - x);
+            const auto bits = static_cast<std::uint8_t>(FetchEight(maskRow, maskRowBytes, x + dx) &
+                                                        (0xFF00u >> count));
+            if (bits == 0) {
+                continue;
+            }
+            if (x + kWordBytes <= rowPixels) {
+                const std::uint64_t ones = kSpreadBits.words[bits];
+                std::uint64_t pixels;
+                std::memcpy(&pixels, row + x, kWordBytes);
+                pixels = (pixels & ~ones) | (fill & ones);
+                std::memcpy(row + x, &pixels, kWordBytes);
+                continue;
+            }
+            for (int j = 0; j < count; ++j) {
+                if (((bits >> (7 - j)) & 1u) != 0) {
+                    row[x + j] = pixel;
+                }
+            }
+        }
+    }
+}
+
 }  // namespace vareko::gdi

@@ -2,6 +2,9 @@
 // small hand-drawn pictures.
 #include <gtest/gtest.h>
 
+#include <random>
+#include <vector>
+
 #include "platform/gdi/device_context.h"
 #include "platform/win32.h"
 #include "tests/support/canvas.h"
@@ -310,6 +313,69 @@ TEST(GdiSeamTest, PaintMaskDrawsSetBitsAtTheLogicalPointClipped) {
         ASSERT_NE(dc, nullptr);
         vareko::gdi::PaintMask(*dc, c.at.x, c.at.y, mask, RGB(255, 255, 255));
         EXPECT_EQ(canvas.Art(), ArtRows(c.expected)) << c.name;
+    }
+}
+
+// Glyph masks are painted 8 or 64 pixels per step; every depth, place, clip
+// and row padding must give what painting pixel by pixel gives.
+TEST(GdiSeamTest, PaintMaskMatchesThePixelModelAtAnyPlaceClipAndDepth) {
+    struct Depth {
+        int bits;
+        std::uint32_t white;  // the raw value white paints
+        std::uint32_t valueMask;
+    };
+    constexpr Depth kDepths[] = {{1, 1, 1}, {8, 129, 0xFF}, {32, 0xFFFFFF, 0xFFFFFF}};
+    std::mt19937 random(4316);
+    auto between = [&](int low, int high) { return std::uniform_int_distribution<int>(low, high)(random); };
+    for (int trial = 0; trial < 3000 && !HasFailure(); ++trial) {
+        const Depth& depth = kDepths[trial % 3];
+        const int width = between(1, 40);
+        const int height = between(1, 4);
+        Canvas canvas(width, height, depth.bits, between(0, 1) == 1);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) canvas.Set(x, y, static_cast<std::uint32_t>(random()) & depth.valueMask);
+        }
+        // Random bits everywhere, the padding past the mask's width included.
+        const int maskWidth = between(1, 20);
+        const int maskHeight = between(1, 5);
+        const int stride = (maskWidth + 7) / 8 + between(0, 2);
+        std::vector<std::uint8_t> bits(static_cast<std::size_t>(stride * maskHeight));
+        for (std::uint8_t& b : bits) b = static_cast<std::uint8_t>(random());
+        const vareko::gdi::GlyphMask mask{bits.data(), maskWidth, maskHeight, stride};
+        const POINT at{between(-maskWidth - 2, width + 2), between(-maskHeight - 1, height + 1)};
+        const POINT viewport{between(-3, 3), between(-1, 1)};
+        const RECT clip{between(0, width), 0, width, height};
+        const bool logical = between(0, 1) == 1;
+        const RECT logicalClip{between(-4, width), between(-2, height), between(0, width + 4), between(0, height + 2)};
+        const bool white = between(0, 1) == 1;
+        const std::uint32_t value = white ? depth.white : 0;
+
+        std::vector<std::uint32_t> expected;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const int mx = x - at.x - viewport.x;
+                const int my = y - at.y - viewport.y;
+                const int lx = x - viewport.x;
+                const int ly = y - viewport.y;
+                const bool painted =
+                    mx >= 0 && mx < maskWidth && my >= 0 && my < maskHeight && x >= clip.left &&
+                    (!logical || (lx >= logicalClip.left && lx < logicalClip.right && ly >= logicalClip.top &&
+                                  ly < logicalClip.bottom)) &&
+                    ((bits[static_cast<std::size_t>(my * stride + mx / 8)] >> (7 - mx % 8)) & 1) != 0;
+                expected.push_back(painted ? value : canvas.Pixel(x, y));
+            }
+        }
+        Clip(canvas.Dc(), clip.left, clip.top, clip.right, clip.bottom);
+        SetViewportOrgEx(canvas.Dc(), viewport.x, viewport.y, nullptr);
+        vareko::gdi::PaintMask(*vareko::gdi::LookupDc(canvas.Dc()), at.x, at.y, mask,
+                               white ? RGB(255, 255, 255) : RGB(0, 0, 0), logical ? &logicalClip : nullptr);
+        std::vector<std::uint32_t> painted;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) painted.push_back(canvas.Pixel(x, y));
+        }
+        EXPECT_EQ(painted, expected) << "trial " << trial << ", " << depth.bits << " bits, canvas " << width
+                                     << "x" << height << ", mask " << maskWidth << "x" << maskHeight
+                                     << " at " << at.x << "," << at.y;
     }
 }
 
