@@ -14,6 +14,7 @@
 #include "tests/support/counting_allocator.h"
 #include "bench/support/scratch_registry.h"
 #include "platform/win32/time.h"
+#include "tools/send/counter_pattern.h"
 #include "tools/send/datagram_format.h"
 #include "tools/send/flight_model.h"
 
@@ -27,6 +28,18 @@ std::vector<std::string> FlightDatagrams(int count, double startSeconds, double 
     TelemetrySample sample{};
     for (int i = 0; i < count; ++i) {
         send::SampleFlight(startSeconds + stepSeconds * i, sample);
+        texts.push_back(send::FormatDatagram(sample));
+    }
+    return texts;
+}
+
+// The end-to-end run's counter pattern: every datagram changes nine of the
+// flight page's fourteen texts.
+std::vector<std::string> CounterDatagrams(int count) {
+    std::vector<std::string> texts;
+    TelemetrySample sample{};
+    for (int i = 0; i < count; ++i) {
+        send::SampleCounter(static_cast<std::uint64_t>(i), sample);
         texts.push_back(send::FormatDatagram(sample));
     }
     return texts;
@@ -80,6 +93,10 @@ void BM_TurnUnchangedValues(benchmark::State& state) { TurnWith(state, FlightDat
 // A flight sampled at 60 Hz: every turn changes several figures.
 void BM_TurnFlight60Hz(benchmark::State& state) { TurnWith(state, FlightDatagrams(600, 30.0, 1.0 / 60.0)); }
 
+// The end-to-end tool's datagrams: most figures and all three words change
+// every turn.
+void BM_TurnCounterPattern(benchmark::State& state) { TurnWith(state, CounterDatagrams(600)); }
+
 // The parse alone, for the breakdown of a turn.
 void BM_ParseDatagram(benchmark::State& state) {
     const std::vector<std::string> texts = FlightDatagrams(64, 30.0, 1.0 / 60.0);
@@ -97,6 +114,7 @@ void BM_ParseDatagram(benchmark::State& state) {
 
 BENCHMARK(BM_TurnUnchangedValues);
 BENCHMARK(BM_TurnFlight60Hz);
+BENCHMARK(BM_TurnCounterPattern);
 BENCHMARK(BM_ParseDatagram);
 
 }  // namespace
