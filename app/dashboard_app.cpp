@@ -9,7 +9,7 @@
 
 #include "app/format_integer.h"
 #include "app/unit_conversion.h"
-#include "toolkit/device_bitmap.h"
+#include "display/devicelink/device_bitmap.h"
 
 namespace vareko {
 namespace {

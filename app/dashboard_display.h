@@ -1,5 +1,5 @@
 // The display operations that the dashboard uses, as an interface: in the
-// program they go to the DisplayManager (ManagerDisplay), in tests to a
+// program they go to the DisplayManager (DeviceDashboardDisplay), in tests to a
 // recording fake, so the dashboard's turn is testable without a device.
 // Results are returned as the manager returns them; the dashboard ignores them.
 #pragma once

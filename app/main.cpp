@@ -7,7 +7,7 @@
 
 #include "app/command_line.h"
 #include "app/dashboard_app.h"
-#include "app/manager_display.h"
+#include "app/device_dashboard_display.h"
 #include "app/start_report.h"
 #include "app/telemetry_receiver.h"
 #include "display/devicelink/device_link.h"
@@ -21,7 +21,7 @@ constexpr int kExitUsage = 2;
 int RunDashboard() {
     // The display's own fonts, before the first text object asks for them.
     vareko::platform::InstallHouseFonts();
-    static vareko::ManagerDisplay display;
+    static vareko::DeviceDashboardDisplay display;
     static vareko::TelemetryReceiver receiver;
     vareko::DashboardApp app(display, receiver);
     if (const vareko::SourceOpenResult opened = app.Start(); !opened.Opened()) {

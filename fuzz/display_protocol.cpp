@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "tools/display-service/frame_slot.h"
-#include "tools/display-service/message_codec.h"
+#include "tools/display-service/protocol/frame_slot.h"
+#include "tools/display-service/protocol/message_codec.h"
 
 namespace {
 

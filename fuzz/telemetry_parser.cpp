@@ -13,8 +13,8 @@
 #include <string>
 
 #include "app/telemetry_parser.h"
-#include "tests/app/scanf_reference.h"
-#include "tests/app/telemetry_text.h"
+#include "testing/support/scanf_reference.h"
+#include "testing/support/telemetry_text.h"
 
 namespace {
 

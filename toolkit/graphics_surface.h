@@ -8,7 +8,7 @@
 #include <memory>
 
 #include "platform/win32.h"
-#include "toolkit/device_bitmap.h"
+#include "display/devicelink/device_bitmap.h"
 
 namespace vareko {
 

@@ -26,8 +26,8 @@
 #include <vector>
 
 #include "display/devicelink/link_interface.h"
-#include "tools/display-service/control_client.h"
-#include "tools/display-service/display_service.h"
+#include "tools/display-service/service/control_client.h"
+#include "tools/display-service/service/display_service.h"
 
 namespace {
 

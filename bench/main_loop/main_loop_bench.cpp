@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "app/dashboard_app.h"
-#include "app/manager_display.h"
+#include "app/device_dashboard_display.h"
 #include "app/telemetry_parser.h"
-#include "tests/support/counting_allocator.h"
+#include "testing/support/counting_allocator.h"
 #include "bench/support/scratch_registry.h"
 #include "platform/win32/time.h"
 #include "tools/send/counter_pattern.h"
@@ -75,7 +75,7 @@ void RunTurns(benchmark::State& state, DashboardApp& app) {
 void TurnWith(benchmark::State& state, std::vector<std::string> texts) {
     bench::ScratchRegistry registry;
     platform::TestClock clock;
-    ManagerDisplay display;
+    DeviceDashboardDisplay display;
     ReplaySource source(std::move(texts));
     DashboardApp app(display, source);
     app.Start();

@@ -3,7 +3,7 @@
 #include <benchmark/benchmark.h>
 
 #include "app/telemetry_parser.h"
-#include "tests/app/scanf_reference.h"
+#include "testing/support/scanf_reference.h"
 
 namespace {
 

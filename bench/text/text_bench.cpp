@@ -14,9 +14,9 @@
 
 #include "app/dashboard_pages.h"
 #include "display/size_class_style.h"
-#include "tests/support/counting_allocator.h"
+#include "testing/support/counting_allocator.h"
 #include "platform/win32.h"
-#include "toolkit/device_bitmap.h"
+#include "display/devicelink/device_bitmap.h"
 #include "toolkit/graphics_surface.h"
 #include "toolkit/text_object.h"
 

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "toolkit/device_bitmap.h"
+#include "display/devicelink/device_bitmap.h"
 
 namespace vareko::link {
 

@@ -2,7 +2,7 @@
 // enlarged by an integer factor (each pixel becomes a scale x scale block),
 // to a file or to memory, and read any PNG back as 8-bit grey. On Linux
 // through libpng's simplified interface; on Windows writing only, with zlib
-// (windows/png_file.cpp). Results are status values, never exceptions.
+// (windows_only/png_file.cpp). Results are status values, never exceptions.
 #pragma once
 
 #include <cstdint>

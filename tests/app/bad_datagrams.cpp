@@ -7,7 +7,7 @@
 #include <string_view>
 
 #include "app/telemetry_sample.h"
-#include "tests/app/telemetry_text.h"
+#include "testing/support/telemetry_text.h"
 
 namespace vareko::testing {
 namespace {

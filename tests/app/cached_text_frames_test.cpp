@@ -14,7 +14,7 @@
 #include "platform/win32/time.h"
 #include "tools/gallery/gallery_scene.h"
 #include "tools/gallery/toolkit_extras.h"
-#include "tools/harness/page_display.h"
+#include "testing/harness/page_display.h"
 #include "tools/send/datagram_format.h"
 #include "tools/send/flight_model.h"
 #include "toolkit/text_run_cache.h"

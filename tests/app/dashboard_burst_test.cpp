@@ -11,7 +11,7 @@
 #include "app/dashboard_app.h"
 #include "app/telemetry_parser.h"
 #include "tests/app/fake_dashboard_display.h"
-#include "tests/app/telemetry_text.h"
+#include "testing/support/telemetry_text.h"
 
 namespace vareko {
 namespace {

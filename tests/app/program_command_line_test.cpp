@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/program_run.h"
+#include "testing/support/program_run.h"
 
 namespace vareko {
 namespace {

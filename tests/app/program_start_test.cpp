@@ -16,9 +16,9 @@
 #include "app/telemetry_sample.h"
 #include "display/devicelink/link_interface.h"
 #include "platform/win32.h"
-#include "tests/support/program_run.h"
+#include "testing/support/program_run.h"
 #include "tests/app/udp_port_probe.h"
-#include "tests/support/temp_dir.h"
+#include "testing/support/temp_dir.h"
 
 namespace vareko {
 namespace {

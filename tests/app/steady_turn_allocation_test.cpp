@@ -13,8 +13,8 @@
 
 #include "app/dashboard_app.h"
 #include "platform/win32.h"
-#include "tests/support/counting_allocator.h"
-#include "tools/harness/page_display.h"
+#include "testing/support/counting_allocator.h"
+#include "testing/harness/page_display.h"
 
 namespace vareko {
 namespace {

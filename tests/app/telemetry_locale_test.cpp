@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "app/telemetry_parser.h"
-#include "tests/app/telemetry_text.h"
+#include "testing/support/telemetry_text.h"
 
 namespace vareko {
 namespace {

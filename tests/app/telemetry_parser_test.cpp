@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/telemetry_parser.h"
-#include "tests/app/telemetry_text.h"
+#include "testing/support/telemetry_text.h"
 
 namespace vareko {
 namespace {

@@ -16,9 +16,9 @@
 
 #include "app/telemetry_parser.h"
 #include "app/telemetry_receiver.h"
-#include "tests/app/telemetry_text.h"
+#include "testing/support/telemetry_text.h"
 #include "tests/app/udp_port_probe.h"
-#include "tools/harness/eventually.h"
+#include "testing/harness/eventually.h"
 
 extern char** environ;
 

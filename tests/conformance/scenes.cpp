@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "tests/support/canvas.h"
+#include "testing/support/canvas.h"
 
 namespace vareko::conformance {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "platform/win32.h"
 #include "tests/conformance/frame_file.h"
-#include "tests/support/canvas.h"
+#include "testing/support/canvas.h"
 
 namespace vareko::conformance {
 

@@ -10,7 +10,7 @@
 #include <cwchar>
 #include <string_view>
 
-#include "tests/support/canvas.h"
+#include "testing/support/canvas.h"
 
 namespace vareko::conformance {
 namespace {

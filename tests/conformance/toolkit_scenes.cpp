@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "tests/conformance/scenes.h"
-#include "toolkit/device_bitmap.h"
+#include "display/devicelink/device_bitmap.h"
 #include "toolkit/page_base.h"
 #include "toolkit/progress_bar_object.h"
 

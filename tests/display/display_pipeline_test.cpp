@@ -8,7 +8,7 @@
 
 #include "display/display_manager.h"
 #include "tests/display/link_fixture.h"
-#include "tests/support/frame_art.h"
+#include "testing/support/frame_art.h"
 
 namespace {
 

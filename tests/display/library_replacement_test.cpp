@@ -14,7 +14,7 @@
 #include <string>
 
 #include "tests/display/link_fixture.h"
-#include "tests/support/second_user.h"
+#include "testing/support/second_user.h"
 
 namespace {
 

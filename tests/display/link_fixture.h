@@ -10,7 +10,7 @@
 #include "display/devicelink/device_link.h"
 #include "platform/win32.h"
 #include "tests/display/scripted_library.h"
-#include "tests/support/temp_dir.h"
+#include "testing/support/temp_dir.h"
 
 namespace vareko::testing {
 

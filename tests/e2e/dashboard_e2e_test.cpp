@@ -9,7 +9,7 @@
 #include "app/telemetry_receiver.h"
 #include "tests/e2e/e2e_harness.h"
 #include "tests/e2e/expected_page.h"
-#include "tools/harness/shadow_dashboard.h"
+#include "testing/harness/shadow_dashboard.h"
 #include "tools/send/datagram_format.h"
 
 namespace vareko::e2e {

@@ -13,8 +13,8 @@
 
 #include "display/devicelink/link_interface.h"
 #include "platform/win32.h"
-#include "tools/display-service/control_client.h"
-#include "tools/display-service/service_socket.h"
+#include "tools/display-service/service/control_client.h"
+#include "tools/display-service/protocol/service_socket.h"
 #include "tools/send/datagram_format.h"
 
 namespace vareko::e2e {

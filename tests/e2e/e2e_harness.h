@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "app/telemetry_sample.h"
-#include "toolkit/device_bitmap.h"
-#include "tools/harness/child_process.h"
-#include "tools/harness/eventually.h"
+#include "display/devicelink/device_bitmap.h"
+#include "testing/harness/child_process.h"
+#include "testing/harness/eventually.h"
 
 namespace vareko::e2e {
 

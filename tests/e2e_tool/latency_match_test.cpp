@@ -1,5 +1,5 @@
 // Matching datagrams to frames by picture, and the percentile rank.
-#include "tools/e2e/latency_match.h"
+#include "testing/e2e/latency_match.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/win32.h"
-#include "tests/support/canvas.h"
+#include "testing/support/canvas.h"
 
 namespace {
 

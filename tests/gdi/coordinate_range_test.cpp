@@ -8,7 +8,7 @@
 #include <functional>
 
 #include "platform/win32.h"
-#include "tests/support/canvas.h"
+#include "testing/support/canvas.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include "platform/gdi/device_context.h"
 #include "platform/win32.h"
-#include "tests/support/canvas.h"
+#include "testing/support/canvas.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/win32.h"
-#include "tests/support/canvas.h"
+#include "testing/support/canvas.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "display/size_class_style.h"
 #include "platform/text/house_font.h"
 #include "platform/text/install_house_fonts.h"
-#include "tests/support/canvas.h"
+#include "testing/support/canvas.h"
 #include "toolkit/text_object.h"
 
 namespace vareko {

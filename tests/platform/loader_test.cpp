@@ -9,7 +9,7 @@
 #include <string>
 
 #include "platform/win32.h"
-#include "tests/support/temp_dir.h"
+#include "testing/support/temp_dir.h"
 
 namespace {
 

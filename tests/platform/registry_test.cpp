@@ -11,7 +11,7 @@
 
 #include "platform/win32.h"
 #include "platform/win32/trusted_path.h"
-#include "tests/support/temp_dir.h"
+#include "testing/support/temp_dir.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <vector>
 
-#include "tools/display-service/arbitration.h"
+#include "tools/display-service/service/arbitration.h"
 
 namespace vareko::displayservice {
 namespace {

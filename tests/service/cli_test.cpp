@@ -8,7 +8,7 @@
 
 #include "platform/image/png_file.h"
 #include "tests/service/service_harness.h"
-#include "tools/display-service/viewer_access.h"
+#include "tools/display-service/service/viewer_access.h"
 
 namespace vareko::displayservice::testing {
 namespace {

@@ -15,8 +15,8 @@
 
 #include "tests/service/other_user.h"
 #include "tests/service/service_harness.h"
-#include "tools/display-service/control_client.h"
-#include "tools/display-service/link_client.h"
+#include "tools/display-service/service/control_client.h"
+#include "tools/display-service/library/link_client.h"
 
 namespace vareko::displayservice::testing {
 namespace {

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "tools/display-service/drop_log.h"
+#include "tools/display-service/service/drop_log.h"
 
 namespace vareko::displayservice {
 namespace {

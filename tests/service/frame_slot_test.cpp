@@ -18,11 +18,11 @@
 
 #include "tests/service/flood_harness.h"
 #include "tests/service/service_harness.h"
-#include "tools/display-service/descriptor_passing.h"
-#include "tools/display-service/frame_slot.h"
-#include "tools/display-service/frame_slot_memory.h"
-#include "tools/display-service/link_client.h"
-#include "tools/display-service/slot_pacing.h"
+#include "tools/display-service/protocol/descriptor_passing.h"
+#include "tools/display-service/protocol/frame_slot.h"
+#include "tools/display-service/protocol/frame_slot_memory.h"
+#include "tools/display-service/library/link_client.h"
+#include "tools/display-service/service/slot_pacing.h"
 
 namespace vareko::displayservice::testing {
 namespace {

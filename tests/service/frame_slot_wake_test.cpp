@@ -13,8 +13,8 @@
 #include <random>
 #include <thread>
 
-#include "tools/display-service/frame_slot.h"
-#include "tools/display-service/slot_pacing.h"
+#include "tools/display-service/protocol/frame_slot.h"
+#include "tools/display-service/service/slot_pacing.h"
 
 namespace vareko::displayservice::testing {
 namespace {

@@ -14,9 +14,9 @@
 #include "tests/service/flood_harness.h"
 #include "tests/service/other_user.h"
 #include "tests/service/service_harness.h"
-#include "tools/display-service/drop_log.h"
-#include "tools/display-service/link_client.h"
-#include "tools/display-service/token_file.h"
+#include "tools/display-service/service/drop_log.h"
+#include "tools/display-service/library/link_client.h"
+#include "tools/display-service/protocol/token_file.h"
 
 namespace vareko::displayservice::testing {
 namespace {

@@ -13,14 +13,14 @@
 #include <thread>
 #include <vector>
 
-#include "tools/display-service/display_service.h"
-#include "tools/display-service/event_poller.h"
-#include "tools/display-service/loopback_stream.h"
-#include "tools/display-service/message_stream.h"
-#include "tools/display-service/service_calls.h"
-#include "tools/display-service/service_socket.h"
-#include "tools/display-service/token_file.h"
-#include "tools/display-service/token_writer.h"
+#include "tools/display-service/service/display_service.h"
+#include "tools/display-service/service/event_poller.h"
+#include "tools/display-service/library/loopback_stream.h"
+#include "tools/display-service/protocol/message_stream.h"
+#include "tools/display-service/service/service_calls.h"
+#include "tools/display-service/protocol/service_socket.h"
+#include "tools/display-service/protocol/token_file.h"
+#include "tools/display-service/service/token_writer.h"
 
 namespace vareko::displayservice {
 namespace {

@@ -5,8 +5,8 @@
 #include <iterator>
 #include <random>
 
-#include "tools/display-service/message_codec.h"
-#include "tools/display-service/utf8_cut.h"
+#include "tools/display-service/protocol/message_codec.h"
+#include "tools/display-service/protocol/utf8_cut.h"
 
 namespace vareko::displayservice {
 namespace {

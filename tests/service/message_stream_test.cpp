@@ -6,8 +6,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "tools/display-service/message_codec.h"
-#include "tools/display-service/message_stream.h"
+#include "tools/display-service/protocol/message_codec.h"
+#include "tools/display-service/protocol/message_stream.h"
 
 namespace vareko::displayservice {
 namespace {

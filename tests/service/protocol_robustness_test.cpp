@@ -9,7 +9,7 @@
 #include <random>
 
 #include "tests/service/service_harness.h"
-#include "tools/display-service/control_client.h"
+#include "tools/display-service/service/control_client.h"
 
 namespace vareko::displayservice::testing {
 namespace {

@@ -22,10 +22,10 @@
 #include <vector>
 
 #include "display/devicelink/link_interface.h"
-#include "tools/display-service/display_service.h"
-#include "tools/display-service/message_codec.h"
-#include "tools/display-service/service_socket.h"
-#include "tools/display-service/token_path.h"
+#include "tools/display-service/service/display_service.h"
+#include "tools/display-service/protocol/message_codec.h"
+#include "tools/display-service/protocol/service_socket.h"
+#include "tools/display-service/protocol/token_path.h"
 
 namespace vareko::displayservice::testing {
 

@@ -9,11 +9,11 @@
 #include <cstring>
 
 #include "tests/service/service_harness.h"
-#include "tools/display-service/control_client.h"
-#include "tools/display-service/link_client.h"
-#include "tools/display-service/link_transport.h"
-#include "tools/display-service/message_stream.h"
-#include "tools/display-service/token_file.h"
+#include "tools/display-service/service/control_client.h"
+#include "tools/display-service/library/link_client.h"
+#include "tools/display-service/library/link_transport.h"
+#include "tools/display-service/protocol/message_stream.h"
+#include "tools/display-service/protocol/token_file.h"
 
 namespace vareko::displayservice::testing {
 namespace {

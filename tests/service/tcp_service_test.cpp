@@ -11,8 +11,8 @@
 #include <cstring>
 
 #include "tests/service/service_harness.h"
-#include "tools/display-service/message_stream.h"
-#include "tools/display-service/token_file.h"
+#include "tools/display-service/protocol/message_stream.h"
+#include "tools/display-service/protocol/token_file.h"
 
 namespace vareko::displayservice::testing {
 namespace {

@@ -6,8 +6,8 @@
 #include <cstdlib>
 #include <unistd.h>
 
-#include "tools/display-service/token_file.h"
-#include "tools/display-service/token_path.h"
+#include "tools/display-service/protocol/token_file.h"
+#include "tools/display-service/protocol/token_path.h"
 
 namespace vareko::displayservice {
 namespace {

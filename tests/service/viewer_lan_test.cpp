@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "tests/service/served_viewer.h"
-#include "tools/display-service/control_client.h"
-#include "tools/display-service/viewer_listeners.h"
+#include "tools/display-service/service/control_client.h"
+#include "tools/display-service/service/viewer_listeners.h"
 
 namespace vareko::displayservice {
 namespace {

@@ -1,7 +1,7 @@
 // The HTTP viewer's Host and Origin checks and its JSON picture.
 #include <gtest/gtest.h>
 
-#include "tools/display-service/viewer_requests.h"
+#include "tools/display-service/service/viewer_requests.h"
 
 namespace vareko::displayservice {
 namespace {

@@ -4,8 +4,8 @@
 #include <gtest/gtest.h>
 
 
-#include "tools/display-service/viewer_access.h"
-#include "tools/display-service/viewer_routes.h"
+#include "tools/display-service/service/viewer_access.h"
+#include "tools/display-service/service/viewer_routes.h"
 
 namespace vareko::displayservice {
 namespace {

@@ -12,7 +12,7 @@
 
 #include "app/telemetry_receiver.h"
 #include "tools/send/counter_pattern.h"
-#include "tools/soak/bad_datagrams.h"
+#include "testing/soak/bad_datagrams.h"
 
 namespace vareko::soak {
 namespace {

@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "tools/soak/panel_checks.h"
+#include "testing/soak/panel_checks.h"
 
 namespace vareko::soak {
 namespace {

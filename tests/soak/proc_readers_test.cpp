@@ -9,8 +9,8 @@
 #include <optional>
 #include <string>
 
-#include "tools/harness/udp_port.h"
-#include "tools/soak/process_usage.h"
+#include "testing/harness/udp_port.h"
+#include "testing/soak/process_usage.h"
 
 namespace vareko::soak {
 namespace {

@@ -2,7 +2,7 @@
 // numbers of a run give.
 #include <gtest/gtest.h>
 
-#include "tools/soak/soak_report.h"
+#include "testing/soak/soak_report.h"
 
 namespace vareko::soak {
 namespace {

@@ -10,7 +10,7 @@
 
 #include "platform/text/house_font.h"
 #include "platform/win32.h"
-#include "tests/support/canvas.h"
+#include "testing/support/canvas.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/gdi/gdi_object.h"
-#include "tests/support/png_debug.h"
+#include "testing/support/png_debug.h"
 #include "toolkit/graphics_surface.h"
 
 namespace {

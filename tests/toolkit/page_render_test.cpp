@@ -5,8 +5,8 @@
 
 #include <climits>
 
-#include "tests/support/canvas.h"
-#include "tests/support/png_debug.h"
+#include "testing/support/canvas.h"
+#include "testing/support/png_debug.h"
 #include "tests/toolkit/toolkit_test_objects.h"
 #include "toolkit/object_collection.h"
 #include "toolkit/page_base.h"

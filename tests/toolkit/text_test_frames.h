@@ -3,7 +3,7 @@
 // code only.
 #pragma once
 
-#include "tests/support/frame_art.h"
+#include "testing/support/frame_art.h"
 #include "toolkit/page_base.h"
 
 namespace vareko::test {

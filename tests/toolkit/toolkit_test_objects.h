@@ -3,7 +3,7 @@
 // code only.
 #pragma once
 
-#include "tests/support/frame_art.h"
+#include "testing/support/frame_art.h"
 #include "toolkit/display_object.h"
 #include "toolkit/graphics_surface.h"
 

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/support/program_run.h"
-#include "tests/support/temp_dir.h"
+#include "testing/support/program_run.h"
+#include "testing/support/temp_dir.h"
 
 namespace {
 

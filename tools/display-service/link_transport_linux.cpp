@@ -1,8 +1,0 @@
-// On Linux the library reaches the service through its Unix socket.
-#include "tools/display-service/link_transport.h"
-
-namespace vareko::displayservice {
-
-std::unique_ptr<LinkTransport> ConnectDefaultTransport(link::LinkResult& failure) { return ConnectUnixTransport(failure); }
-
-}  // namespace vareko::displayservice
