@@ -89,8 +89,12 @@ void TextObject::Draw(GraphicsSurface& surface) {
         const auto black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
         const RECT box{0, 0, size.cx, size.cy};
         FillRect(dc, &box, black);
-        const RECT content{0, 0, extent.cx, extent.cy};
-        FillRect(dc, &content, black);
+        // The content usually is the box (SetSize sets both); only a larger
+        // extent reaches pixels the box fill left.
+        if (extent.cx > size.cx || extent.cy > size.cy) {
+            const RECT content{0, 0, extent.cx, extent.cy};
+            FillRect(dc, &content, black);
+        }
     }
     if (textLength == 0) return;
 
