@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "platform/gdi/gdi_object.h"
+#include "platform/gdi/handle_table.h"
 #include "platform/gdi/pixel_formats.h"
 
 namespace vareko::gdi {

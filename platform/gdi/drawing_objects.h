@@ -5,7 +5,7 @@
 #include <array>
 #include <span>
 
-#include "platform/gdi/gdi_object.h"
+#include "platform/gdi/handle_table.h"
 
 namespace vareko::gdi {
 

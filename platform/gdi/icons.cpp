@@ -12,8 +12,8 @@
 #include <memory>
 
 #include "platform/gdi/bitmap_object.h"
-#include "platform/gdi/device_context.h"
-#include "platform/gdi/objects.h"
+#include "platform/gdi/dc_state.h"
+#include "platform/gdi/object_calls.h"
 #include "platform/gdi/raster.h"
 
 namespace vareko::gdi {

@@ -3,7 +3,7 @@
 // hand only clipped spans to the per-format loops.
 #pragma once
 
-#include "platform/gdi/device_context.h"
+#include "platform/gdi/dc_state.h"
 #include "platform/gdi/raster_ops.h"
 
 namespace vareko::gdi {

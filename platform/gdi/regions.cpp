@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <memory>
 
-#include "platform/gdi/device_context.h"
+#include "platform/gdi/dc_state.h"
 #include "platform/gdi/drawing_objects.h"
 
 using namespace vareko::gdi;

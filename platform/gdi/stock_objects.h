@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/gdi/bitmap_object.h"
-#include "platform/gdi/objects.h"
+#include "platform/gdi/object_calls.h"
 
 namespace vareko::gdi {
 

@@ -6,7 +6,7 @@
 #include <cwchar>
 #include <string>
 
-#include "platform/gdi/device_context.h"
+#include "platform/gdi/dc_state.h"
 #include "platform/text/characters.h"
 #include "platform/text/font_object.h"
 #include "platform/text/text_api.h"

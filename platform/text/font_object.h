@@ -5,8 +5,8 @@
 
 #include <memory>
 
-#include "platform/gdi/device_context.h"
-#include "platform/gdi/gdi_object.h"
+#include "platform/gdi/dc_state.h"
+#include "platform/gdi/handle_table.h"
 #include "platform/text/font_face.h"
 
 namespace vareko::text {

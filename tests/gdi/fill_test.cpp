@@ -5,7 +5,7 @@
 #include <random>
 #include <vector>
 
-#include "platform/gdi/device_context.h"
+#include "platform/gdi/dc_state.h"
 #include "platform/win32.h"
 #include "testing/support/canvas.h"
 

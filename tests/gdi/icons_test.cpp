@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "platform/gdi/gdi_object.h"
+#include "platform/gdi/handle_table.h"
 #include "platform/win32.h"
 #include "testing/support/canvas.h"
 #include "toolkit/threshold_bitmaps.h"

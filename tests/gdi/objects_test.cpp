@@ -1,8 +1,8 @@
 // Handle table, stock objects, selection and description of GDI objects.
 #include <gtest/gtest.h>
 
-#include "platform/gdi/device_context.h"
-#include "platform/gdi/gdi_object.h"
+#include "platform/gdi/dc_state.h"
+#include "platform/gdi/handle_table.h"
 #include "platform/win32.h"
 #include "testing/support/canvas.h"
 

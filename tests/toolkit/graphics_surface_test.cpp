@@ -2,7 +2,7 @@
 // state, refused sizes and repeated creation.
 #include <gtest/gtest.h>
 
-#include "platform/gdi/gdi_object.h"
+#include "platform/gdi/handle_table.h"
 #include "testing/support/png_debug.h"
 #include "toolkit/graphics_surface.h"
 

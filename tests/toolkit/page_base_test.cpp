@@ -2,7 +2,7 @@
 // and repeated initialisation; DisplayObject defaults and routing.
 #include <gtest/gtest.h>
 
-#include "platform/gdi/gdi_object.h"
+#include "platform/gdi/handle_table.h"
 #include "tests/toolkit/toolkit_test_objects.h"
 #include "toolkit/page_base.h"
 

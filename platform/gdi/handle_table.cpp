@@ -6,7 +6,7 @@
 #include <utility>
 #include <vector>
 
-#include "platform/gdi/gdi_object.h"
+#include "platform/gdi/handle_table.h"
 
 namespace vareko::gdi {
 

@@ -1,9 +1,9 @@
 // Memory DCs and their attributes.
-#include "platform/gdi/dc.h"
+#include "platform/gdi/dc_calls.h"
 
 #include <memory>
 
-#include "platform/gdi/device_context.h"
+#include "platform/gdi/dc_state.h"
 
 using vareko::gdi::DeviceContext;
 using vareko::gdi::LookupDc;

@@ -1,7 +1,7 @@
 // Picture files: the file is read whole, its headers are decoded into a
 // DibLayout with every offset checked against the file's size, and only then
 // are pixels converted, row by row, into a bitmap of one of our formats.
-#include "platform/gdi/image_files.h"
+#include "platform/image/bmp_ico_files.h"
 
 #include <climits>
 #include <cstdio>
@@ -13,7 +13,7 @@
 
 #include "platform/gdi/bitmap_object.h"
 #include "platform/gdi/icons.h"
-#include "platform/gdi/objects.h"
+#include "platform/gdi/object_calls.h"
 
 namespace vareko::gdi {
 

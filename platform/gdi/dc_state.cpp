@@ -1,6 +1,6 @@
 // Device-context state: selection of objects, the clip computation and the
 // translation of logical coordinates to device coordinates.
-#include "platform/gdi/device_context.h"
+#include "platform/gdi/dc_state.h"
 
 #include <algorithm>
 

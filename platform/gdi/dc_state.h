@@ -15,7 +15,7 @@
 
 #include "platform/gdi/bitmap_object.h"
 #include "platform/gdi/drawing_objects.h"
-#include "platform/gdi/gdi_object.h"
+#include "platform/gdi/handle_table.h"
 
 namespace vareko::gdi {
 
