@@ -1,36 +1,19 @@
-// The fixed bad datagrams as a table, the noise from a small PRNG.
+// Rows of the shared bad-datagram table, oversized datagrams and noise from
+// a small PRNG.
 #include "testing/soak/bad_datagrams.h"
 
 #include <random>
 
+#include "testing/support/bad_datagrams.h"
 #include "tools/send/counter_pattern.h"
 #include "tools/send/datagram_format.h"
 
 namespace vareko::soak {
 namespace {
 
-using namespace std::string_literals;
-
-// Each changes nothing on the page: no prefix, a damaged prefix, or a stop
-// at the first field. `asl` (not shown) is the only field a few of them set.
-const std::string kFixedBad[] = {
-    ""s,
-    "asl=1;agl=2;vvi=3;"s,
-    "src=export.lub;asl=1;agl=2;"s,
-    "SRC=export.lua;asl=1;agl=2;"s,
-    " src=export.lua;asl=1;agl=2;"s,
-    "src=export.lua"s,
-    "src=export.lua;"s,
-    "src=export.lua;agl=5;"s,
-    "src=export.lua;asl=;agl=5;"s,
-    "src=export.lua;asl=1,5;agl=5;"s,
-    "src=export.lua;asl=1e39;agl;vvi=5;"s,
-    "src=export.lua;asl=nan;agl=x;"s,
-    "src=export.lua;asl=-0;agl=+;"s,
-    "\0src=export.lua;asl=1;agl=777;vvi=777;"s,
-    "src=export.lua\0;asl=1;agl=777;"s,
-    "src=export.lua;asl=0x10;agl;vvi=5;"s,
-};
+// How many rows of the shared table of bad datagrams one burst takes; the
+// bursts walk through the whole table in turn.
+constexpr std::size_t kTableRowsPerBurst = 16;
 
 // A complete datagram that no forwarded datagram matches, padded to `size`.
 std::string Oversized(std::size_t size) {
@@ -54,7 +37,11 @@ std::string Noise(std::mt19937& random) {
 }  // namespace
 
 std::vector<std::string> BadBurst(std::uint64_t index) {
-    std::vector<std::string> burst(std::begin(kFixedBad), std::end(kFixedBad));
+    static const std::vector<testing::BadDatagram> table = testing::BadDatagramsThatChangeNothingShown();
+    std::vector<std::string> burst;
+    for (std::size_t i = 0; i < kTableRowsPerBurst; ++i) {
+        burst.push_back(table[(index * kTableRowsPerBurst + i) % table.size()].bytes);
+    }
     for (std::size_t size : {kLargestAcceptedDatagram + 1, std::size_t{4096}, std::size_t{65000}}) {
         burst.push_back(Oversized(size));
     }

@@ -1,6 +1,6 @@
 // The bursts of bad datagrams that the soak throws at UDP 6060. Every one of
-// them must leave the flight page as it was: datagrams without the prefix,
-// cut inside it, with a malformed first field, binary noise, and datagrams
+// them must leave the flight page as it was: the rows of the shared table of
+// bad datagrams that stop before any shown field, binary noise, and datagrams
 // too large for the receiver, whose first 1515 bytes hold a complete datagram
 // with values that no forwarded datagram carries (if the program parsed a
 // truncated copy, that picture would be unknown to the soak). Depends on the
@@ -16,7 +16,8 @@ namespace vareko::soak {
 // The largest datagram the program accepts; anything longer is refused whole.
 constexpr std::size_t kLargestAcceptedDatagram = 1515;
 
-// Burst number `index`: the fixed set, then noise that differs per burst.
+// Burst number `index`: the next rows of the table, the oversized datagrams,
+// then noise that differs per burst.
 std::vector<std::string> BadBurst(std::uint64_t index);
 
 }  // namespace vareko::soak

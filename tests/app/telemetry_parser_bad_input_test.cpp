@@ -8,7 +8,7 @@
 #include <string>
 
 #include "app/telemetry_parser.h"
-#include "tests/app/bad_datagrams.h"
+#include "testing/support/bad_datagrams.h"
 #include "testing/support/scanf_reference.h"
 #include "testing/support/telemetry_text.h"
 

@@ -12,7 +12,7 @@
 
 #include "app/telemetry_parser.h"
 #include "app/telemetry_receiver.h"
-#include "tests/app/bad_datagrams.h"
+#include "testing/support/bad_datagrams.h"
 #include "testing/support/scanf_reference.h"
 #include "testing/support/telemetry_text.h"
 

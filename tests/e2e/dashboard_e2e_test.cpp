@@ -10,6 +10,7 @@
 #include "tests/e2e/e2e_harness.h"
 #include "tests/e2e/expected_page.h"
 #include "testing/harness/shadow_dashboard.h"
+#include "testing/support/bad_datagrams.h"
 #include "tools/send/datagram_format.h"
 
 namespace vareko::e2e {
@@ -227,12 +228,8 @@ TEST_F(DashboardEndToEnd, BadDatagramsNeverCrashItNorTouchFieldsTheyDoNotReach) 
     pump.Pause();
 
     std::mt19937 random(6060);
-    std::vector<std::string> bad = {
-        "",
-        "src=export.lua",
-        "src=export.luA;asl=1;agl=2",
-        "SRC=export.lua;asl=1;agl=2;mbr=3;vvi=4",
-    };
+    std::vector<std::string> bad;
+    for (const testing::BadDatagram& row : testing::BadDatagramsThatChangeNothingShown()) bad.push_back(row.bytes);
     // Oversized: a valid text with a new speed, dropped whole by the receiver.
     TelemetrySample changed = BaseSample();
     changed.ias = 999.0f;

@@ -1,11 +1,13 @@
 // The nasty-datagram table. Rows are built around the well-formed datagram
 // of telemetry_text.h, changing one thing at a time, so a difference points
 // at the corner that caused it.
-#include "tests/app/bad_datagrams.h"
+#include "testing/support/bad_datagrams.h"
 
 #include <array>
+#include <cstring>
 #include <string_view>
 
+#include "app/telemetry_parser.h"
 #include "app/telemetry_sample.h"
 #include "testing/support/telemetry_text.h"
 
@@ -107,6 +109,8 @@ void AddStructureRows(std::vector<BadDatagram>& rows) {
     rows.push_back({"blank after =", "src=export.lua;asl= 1;agl= 2;"});
     rows.push_back({"line feed between fields", "src=export.lua;asl=1;\nagl=2;"});
     rows.push_back({"datagram twice", text + text});
+    const std::size_t afterFirstField = text.find(';', kTelemetryPrefix.size()) + 1;
+    rows.push_back({"first key left out", std::string(kTelemetryPrefix) + text.substr(afterFirstField)});
     // A NUL byte in place of every byte in turn, and a NUL inserted before
     // every byte: parsing must end there however the text goes on.
     for (std::size_t at = 0; at < text.size(); ++at) {
@@ -178,6 +182,14 @@ void AddSizeRows(std::vector<BadDatagram>& rows) {
                     WithLongLastNumber(kBufferLimit + 40).substr(0, kBufferLimit)});
 }
 
+// Whether parsing `bytes` over `before` leaves everything but asl as it was.
+bool ChangesNothingShown(const std::string& bytes, const TelemetrySample& before) {
+    TelemetrySample after = before;
+    ParseTelemetry(bytes.c_str(), after);
+    after.asl = before.asl;
+    return std::memcmp(&after, &before, sizeof after) == 0;
+}
+
 }  // namespace
 
 std::vector<BadDatagram> BadDatagramsThatFit() {
@@ -200,6 +212,22 @@ std::vector<BadDatagram> OversizedDatagrams() {
         {"1516 bytes, the last number holds over 1,000 digits",
          WithLongLastNumber(kBufferLimit + 1)},
     };
+}
+
+std::vector<BadDatagram> BadDatagramsThatChangeNothingShown() {
+    // Two records that differ in every byte: a row that sets a shown field
+    // to the value it already had in one of them still shows in the other.
+    TelemetrySample zeros{};
+    TelemetrySample filled;
+    std::memset(&filled, 'Z', sizeof filled);
+    filled.mod[sizeof filled.mod - 1] = filled.sub[sizeof filled.sub - 1] = filled.acs[sizeof filled.acs - 1] = '\0';
+    std::vector<BadDatagram> rows;
+    for (BadDatagram& row : BadDatagramsThatFit()) {
+        if (ChangesNothingShown(row.bytes, zeros) && ChangesNothingShown(row.bytes, filled)) {
+            rows.push_back(std::move(row));
+        }
+    }
+    return rows;
 }
 
 }  // namespace vareko::testing
