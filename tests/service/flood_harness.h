@@ -57,6 +57,9 @@ public:
         const int err = open(stderrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         dup2(devNull, STDOUT_FILENO);
         dup2(err, STDERR_FILENO);
+        // Nothing else of this process (nor of whatever started the test)
+        // may count against the child's descriptor limit.
+        close_range(3, ~0U, 0);
         std::vector<char*> argv{const_cast<char*>(tool.c_str())};
         for (std::string& a : arguments) argv.push_back(a.data());
         argv.push_back(nullptr);
