@@ -153,20 +153,28 @@ bool DashboardRig::StartService() {
 
 void DashboardRig::KillService() { service.Stop(SIGKILL); }
 
+bool DashboardRig::PauseService(bool paused) {
+    return service.Pid() > 0 && kill(service.Pid(), paused ? SIGSTOP : SIGCONT) == 0;
+}
+
 bool DashboardRig::StartProgram() { return program.Start({VAREKO_E2E_PROGRAM}, folder / "program.log"); }
 
 bool DashboardRig::PauseProgram(bool paused) {
     return program.Pid() > 0 && kill(program.Pid(), paused ? SIGSTOP : SIGCONT) == 0;
 }
 
+std::string DashboardRig::ReadLog(const char* name) const {
+    std::ifstream in(folder / name);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+std::string DashboardRig::ProgramLog() const { return ReadLog("program.log"); }
+
 std::string DashboardRig::Logs() const {
     std::string text;
-    for (const char* name : {"service.log", "program.log"}) {
-        std::ifstream in(folder / name);
-        std::stringstream s;
-        s << in.rdbuf();
-        text += std::string("--- ") + name + "\n" + s.str();
-    }
+    for (const char* name : {"service.log", "program.log"}) text += std::string("--- ") + name + "\n" + ReadLog(name);
     return text;
 }
 

@@ -75,14 +75,20 @@ public:
 
     bool StartService();
     void KillService();
+    // Stops the service where it is (SIGSTOP) or lets it go on (SIGCONT).
+    bool PauseService(bool paused);
     bool StartProgram();
     bool ProgramRunning() { return program.Running(); }
     // Stops the program where it is (SIGSTOP) or lets it go on (SIGCONT).
     bool PauseProgram(bool paused);
     const std::filesystem::path& Folder() const { return folder; }
+    // What the program has written to its standard error so far.
+    std::string ProgramLog() const;
     std::string Logs() const;
 
 private:
+    std::string ReadLog(const char* name) const;
+
     std::filesystem::path folder;
     harness::ChildProcess service;
     harness::ChildProcess program;

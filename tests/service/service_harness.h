@@ -101,19 +101,23 @@ public:
     ServiceOptions& Options() { return options_; }
 
     std::string Start() {
+        std::string error = StartWithoutLoop();
+        if (error.empty()) RunLoop();
+        return error;
+    }
+    // Listens, but answers nobody until RunLoop: connections and their
+    // messages wait, as with a service too busy to answer in time.
+    std::string StartWithoutLoop() {
         service_ = std::make_unique<DisplayService>(options_);
         std::string error = service_->Start();
-        if (!error.empty()) {
-            service_.reset();
-            return error;
-        }
-        thread_ = std::thread([this] { service_->Run(); });
-        return {};
+        if (!error.empty()) service_.reset();
+        return error;
     }
+    void RunLoop() { thread_ = std::thread([this] { service_->Run(); }); }
     void Stop() {
         if (!service_) return;
         service_->RequestStop();
-        thread_.join();
+        if (thread_.joinable()) thread_.join();
         service_.reset();
     }
     // Processor time the service's loop thread has used so far.

@@ -113,7 +113,18 @@ bool LinkClient::SendMessage(Connection& c, const std::vector<std::uint8_t>& byt
 }
 
 void LinkClient::Apply(Connection& c, const ServiceMessage& message) {
-    if (const auto* state = std::get_if<DeviceStateMessage>(&message)) {
+    if (const auto* welcome = std::get_if<WelcomeMessage>(&message)) {
+        if (welcome->result != 0 || welcome->version != kProtocolVersion) {
+            Drop(c);
+            return;
+        }
+        c.welcomed = true;
+        c.plugged = welcome->plugged;
+    } else if (const auto* reply = std::get_if<OpenReplyMessage>(&message)) {
+        if (c.openAwaited == 0 || reply->requestId != c.openAwaited) return;
+        c.openAwaited = 0;
+        c.openRefusal = reply->result;
+    } else if (const auto* state = std::get_if<DeviceStateMessage>(&message)) {
         c.plugged = state->plugged;
         if (!state->plugged && c.device != link::kNoHandle) c.deviceLost = true;
     } else if (const auto* buttons = std::get_if<ButtonsMessage>(&message)) {
@@ -132,7 +143,10 @@ bool LinkClient::Drain(Connection& c) {
     ServiceMessage message;
     for (;;) {
         switch (c.transport->ReceiveOne(message)) {
-            case Receive::kMessage: Apply(c, message); break;
+            case Receive::kMessage:
+                Apply(c, message);
+                if (!c.transport) return false;
+                break;
             case Receive::kNothing: return true;
             case Receive::kGone: Drop(c); return false;
         }
@@ -171,19 +185,17 @@ LinkResult LinkClient::Connect(link::ConnectionRecord* record) {
     hello.connectFlag1 = record->connectFlag1;
     hello.connectFlag2 = record->connectFlag2;
     hello.name = NameToUtf8(record->appName);
-    bool accepted = false;
-    const bool welcomed = SendMessage(c, EncodeClientMessage(hello)) &&
-        Await(c, [&](const ServiceMessage& m) {
-            const auto* welcome = std::get_if<WelcomeMessage>(&m);
-            if (welcome == nullptr) return false;
-            accepted = welcome->result == 0 && welcome->version == kProtocolVersion;
-            c.plugged = welcome->plugged;
-            return true;
-        });
-    if (!welcomed || !accepted) {
-        Drop(c);
-        return link::kLinkServerUnavailable;
-    }
+    if (!SendMessage(c, EncodeClientMessage(hello))) return link::kLinkServerUnavailable;
+    Await(c, [&](const ServiceMessage& m) {
+        if (!std::holds_alternative<WelcomeMessage>(m)) return false;
+        Apply(c, m);
+        return true;
+    });
+    if (!c.transport) return link::kLinkServerUnavailable;
+    // A service that has not answered yet is taken at its word later: until
+    // its Welcome says otherwise the device counts as plugged, so the program
+    // opens it now and its first frame waits behind the Open.
+    if (!c.welcomed) c.plugged = true;
     c.handle = NextHandle();
     record->connection = c.handle;
     connections_.push_back(std::move(c));
@@ -224,17 +236,19 @@ LinkResult LinkClient::Open(link::OpenRecord* record) {
         return link::kLinkServerUnavailable;
     }
     const std::uint32_t requestId = c->nextRequestId++;
-    std::uint32_t result = kErrorTimeout;
-    const auto sent = SendMessage(*c, EncodeClientMessage(OpenMessage{0, requestId}));
-    if (!sent) return link::kLinkServerUnavailable;
-    const bool replied = Await(*c, [&](const ServiceMessage& m) {
+    if (!SendMessage(*c, EncodeClientMessage(OpenMessage{0, requestId}))) return link::kLinkServerUnavailable;
+    c->openAwaited = requestId;
+    c->openRefusal = link::kLinkOk;
+    Await(*c, [&](const ServiceMessage& m) {
         const auto* reply = std::get_if<OpenReplyMessage>(&m);
         if (reply == nullptr || reply->requestId != requestId) return false;
-        result = reply->result;
+        Apply(*c, m);
         return true;
     });
-    if (!replied) return c->transport ? kErrorTimeout : link::kLinkServerUnavailable;
-    if (result != link::kLinkOk) return result;
+    if (!c->transport) return link::kLinkServerUnavailable;
+    // Refused in time: no device. Not answered yet: the device is open until
+    // a late refusal shows at the next call.
+    if (c->openAwaited == 0 && c->openRefusal != link::kLinkOk) return c->openRefusal;
     c->device = NextHandle();
     c->deviceLost = false;
     c->buttons = 0;
@@ -249,6 +263,8 @@ LinkResult LinkClient::Close(link::LinkHandle device) {
     if (c->transport) SendMessage(*c, EncodeClientMessage(CloseMessage{}));
     c->device = link::kNoHandle;
     c->deviceLost = false;
+    c->openAwaited = 0;
+    c->openRefusal = link::kLinkOk;
     c->buttons = 0;
     c->pendingButtons.clear();
     return link::kLinkOk;
@@ -257,7 +273,7 @@ LinkResult LinkClient::Close(link::LinkHandle device) {
 LinkResult LinkClient::DeviceStatus(Connection& c) {
     if (!Drain(c)) return link::kLinkServerUnavailable;
     if (c.deviceLost) return link::kLinkDeviceNotConnected;
-    return link::kLinkOk;
+    return c.openRefusal;
 }
 
 LinkResult LinkClient::ReadButtons(link::LinkHandle device, std::uint32_t* buttons) {

@@ -2,8 +2,12 @@
 // the transport to the display service and the state the service pushed
 // (device plugged, button words). Per-frame calls drain pushed messages
 // without blocking and send with one non-blocking call; only connect and open
-// wait, and never longer than kReplyWaitMs. No threads, no callbacks. The
-// protocol is here; sockets are in the transport (link_transport.h).
+// wait, and never longer than kReplyWaitMs. A Welcome or OpenReply that comes
+// later is taken by a later call: meanwhile the connection and the device
+// count as accepted and frames queue behind the request, so a program that
+// calls nothing more still has its last frame shown once the service answers.
+// No threads, no callbacks. The protocol is here; sockets are in the
+// transport (link_transport.h).
 #pragma once
 
 #include <cstdint>
@@ -23,7 +27,6 @@ constexpr std::size_t kMaxQueuedButtonWords = 64;
 constexpr std::uint32_t kErrorInvalidHandle = 6;       // ERROR_INVALID_HANDLE
 constexpr std::uint32_t kErrorNotSupported = 50;       // ERROR_NOT_SUPPORTED
 constexpr std::uint32_t kErrorInvalidParameter = 87;   // ERROR_INVALID_PARAMETER
-constexpr std::uint32_t kErrorTimeout = 1460;          // ERROR_TIMEOUT
 
 class LinkClient {
 public:
@@ -53,6 +56,9 @@ private:
         std::uint32_t buttons = 0;
         std::deque<std::uint32_t> pendingButtons;
         std::uint32_t nextRequestId = 1;
+        bool welcomed = false;             // the service's Welcome has arrived
+        std::uint32_t openAwaited = 0;     // request id of an unanswered Open, 0 for none
+        link::LinkResult openRefusal = link::kLinkOk;  // what a late OpenReply refused
     };
 
     Connection* FindConnection(link::LinkHandle handle);
@@ -61,6 +67,8 @@ private:
     void Drop(Connection& c);
     // Reads every message already waiting; false once the connection is gone.
     bool Drain(Connection& c);
+    // Takes a pushed message, or a late Welcome or OpenReply; a refusing
+    // Welcome drops the connection.
     void Apply(Connection& c, const ServiceMessage& message);
     // Waits up to kReplyWaitMs for a message that `accept` takes, applying
     // every other message on the way; false on timeout or loss.

@@ -541,7 +541,10 @@ void DisplayService::OnFrameSlot(Client& c, PassedDescriptors* passed) {
 }
 
 bool DisplayService::ReadSlot(Client& c) {
-    if (!c.slot || c.closing) return false;
+    // A library writes its first frame right behind its Open, and may do so
+    // before this loop has read the Open: that frame stays in the slot,
+    // unread, until the device is open, and then shows.
+    if (!c.slot || c.closing || !c.deviceOpen) return false;
     switch (ReadFrameSlot(c.slot->Slot(), c.slotSequence, slotFrame_)) {
         case SlotRead::kFrame:
             c.slotSequence = slotFrame_.sequence;
