@@ -48,7 +48,7 @@ TEST(FrameSlotWakeTest, AWriterBesideAReaderThatSleepsNeverLosesAWakeUp) {
             return true;
         };
         while (!stop.load()) {
-            take();
+            if (!take()) pacing.NothingTaken();
             if (pacing.Looking(SlotPacing::Clock::now())) {
                 AnnounceLooking(slot.bytes);
                 std::this_thread::sleep_for(kSlotLookEvery);
@@ -124,15 +124,17 @@ TEST(SlotPacingTest, OnlyFramesCloseTogetherMakeTheServiceLookOnItsOwn) {
         std::chrono::microseconds gap;  // between frames
         int frames;
         std::chrono::microseconds after;  // from the last frame to the question
+        int emptyLooks;                   // looks in vain meanwhile
         bool looking;
     } cases[] = {
-        {"one frame", 0us, 1, 100us, false},
-        {"1,000 Hz, just after a frame", 1000us, 5, 100us, true},
-        {"1,000 Hz, before the look ends", 1000us, 5, kSlotLookFor - 1us, true},
-        {"1,000 Hz, once the look ends", 1000us, 5, kSlotLookFor, false},
-        {"at the stream gap", kSlotStreamGap, 3, 100us, true},
-        {"just past the stream gap", kSlotStreamGap + 1us, 3, 100us, false},
-        {"60 Hz", 16667us, 10, 100us, false},
+        {"one frame", 0us, 1, 100us, 0, false},
+        {"1,000 Hz, just after a frame", 1000us, 5, 100us, 0, true},
+        {"1,000 Hz, before the look ends", 1000us, 5, kSlotLookFor - 1us, kSlotEmptyLooksToEnd, true},
+        {"1,000 Hz, once the look ends", 1000us, 5, kSlotLookFor, kSlotEmptyLooksToEnd, false},
+        {"1,000 Hz, the looks held back", 1000us, 5, 3 * kSlotLookFor, kSlotEmptyLooksToEnd - 1, true},
+        {"at the stream gap", kSlotStreamGap, 3, 100us, 0, true},
+        {"just past the stream gap", kSlotStreamGap + 1us, 3, 100us, 0, false},
+        {"60 Hz", 16667us, 10, 100us, 0, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -142,15 +144,23 @@ TEST(SlotPacingTest, OnlyFramesCloseTogetherMakeTheServiceLookOnItsOwn) {
             t += c.gap;
             pacing.FrameTaken(t);
         }
+        for (int i = 0; i < c.emptyLooks; ++i) pacing.NothingTaken();
         EXPECT_EQ(pacing.Looking(t + c.after), c.looking);
     }
-    // A frame after a long pause ends a stream.
-    SlotPacing pacing;
-    Clock::time_point t{};
-    pacing.FrameTaken(t);
-    pacing.FrameTaken(t += 1ms);
-    pacing.FrameTaken(t += 100ms);
-    EXPECT_FALSE(pacing.Looking(t + 100us));
+    // A frame after a pause the service looked through ends a stream; one
+    // the scheduler kept the service from looking at does not.
+    for (const bool lookedThrough : {true, false}) {
+        SCOPED_TRACE(lookedThrough ? "looked through the pause" : "held back during the pause");
+        SlotPacing pacing;
+        Clock::time_point t{};
+        pacing.FrameTaken(t);
+        pacing.FrameTaken(t += 1ms);
+        if (lookedThrough) {
+            for (int i = 0; i < kSlotEmptyLooksToEnd; ++i) pacing.NothingTaken();
+        }
+        pacing.FrameTaken(t += 20ms);
+        EXPECT_EQ(pacing.Looking(t + 100us), !lookedThrough);
+    }
 }
 
 }  // namespace

@@ -579,7 +579,11 @@ void DisplayService::AnnounceToSlots(void (*announce)(std::uint8_t*)) {
 timespec DisplayService::LookAtSlots() {
     const auto now = SlotPacing::Clock::now();
     bool torn = false;
-    if (ReadEverySlot(torn)) slotPacing_.FrameTaken(now);
+    if (ReadEverySlot(torn)) {
+        slotPacing_.FrameTaken(now);
+    } else if (!torn) {
+        slotPacing_.NothingTaken();
+    }
     if (slotPacing_.Looking(now)) {
         if (slotsWaitForWake_) AnnounceToSlots(AnnounceLooking);
         slotsWaitForWake_ = false;
