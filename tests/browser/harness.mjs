@@ -113,6 +113,16 @@ export class Run {
     return child;
   }
 
+  // Runs `vareko-display ARGS` against the service; resolves with its output.
+  tool(displayTool, args) {
+    return new Promise((resolve, reject) => {
+      const child = spawn(displayTool, args, { env: this.env, stdio: ["ignore", "pipe", "inherit"] });
+      let out = "";
+      child.stdout.on("data", (d) => { out += d; });
+      child.on("exit", (code) => (code === 0 ? resolve(out) : reject(new Error(`${args[0]} exited with ${code}`))));
+    });
+  }
+
   async stopService(service) {
     if (service.process.exitCode !== null) return;
     const exited = new Promise((r) => service.process.once("exit", r));

@@ -10,7 +10,8 @@
 // hold and release soft buttons as the client reads them; the panel-only
 // mode and the LCD looks work and the look is remembered; requests without
 // the secret are refused; the page shows that it reconnects when the service
-// goes away and what to do when the restarted service refuses its key. With
+// goes away and comes back by itself, and what to do once the secret is
+// rotated. With
 // the program, its registry tool and the telemetry sender given, the
 // dashboard itself runs last: a touched soft button switches its page when the
 // finger lifts, not while it holds.
@@ -245,18 +246,27 @@ async function main() {
     }
   });
 
-  await check("phone: the page shows the service going away, and what to do when the new one refuses its key",
+  await check("phone: the page shows the service going away and comes back by itself after its restart",
               async () => {
     const { page } = phone;
     await run.stopService(service);
     await waitFor(async () => (await page.evaluate(() => document.body.dataset.link)) === "reconnecting" &&
                               page.locator("#reconnecting").isVisible(), "the reconnecting notice");
     service = await run.startService(displayTool, serveArgs);
+    await waitFor(async () => (await page.evaluate(() => document.body.dataset.link)) === "live" &&
+                              showsPattern(page), "the live panel after the restart", 15000);
+  });
+
+  await check("phone: a rotated secret logs the page out, which says what to do", async () => {
+    const { page } = phone;
+    const rotated = await run.tool(displayTool, ["rotate-secret"]);
     await waitFor(async () => (await page.evaluate(() => document.body.dataset.link)) === "refused",
                   "the refused notice", 15000);
     const advice = await page.locator("#refused").innerText();
     if (!advice.includes("vareko-display url")) throw new Error(`advice "${advice}"`);
-    await page.goto(ownerUrl(service, lanAddress));
+    const key = rotated.match(/\/\?key=([0-9a-f]{64})\n/);
+    if (!key) throw new Error(`rotate-secret printed "${rotated}"`);
+    await page.goto(ownerUrl({ key: key[1] }, lanAddress));
     await waitFor(async () => (await page.evaluate(() => document.body.dataset.link)) === "live" &&
                               showsPattern(page), "the live panel again");
   });

@@ -42,7 +42,8 @@ TEST(MessageCodec, ClientMessagesRoundTrip) {
     const std::vector<ClientMessage> messages = {
         hello, OpenMessage{0, 42}, CloseMessage{}, FrameMessage{0xFFFFFFFF, pixels},
         SetDeviceFlagMessage{7}, ButtonMessage{3, true}, PlugMessage{false},
-        SnapshotRequestMessage{}, StatusRequestMessage{}, WatchMessage{},
+        SnapshotRequestMessage{}, StatusRequestMessage{}, WatchMessage{}, RotateSecretMessage{},
+        ViewerUrlsRequestMessage{},
     };
     for (const ClientMessage& m : messages) {
         const auto bytes = EncodeClientMessage(m);
@@ -59,7 +60,8 @@ TEST(MessageCodec, ServiceMessagesRoundTrip) {
     snapshot.pixels[100] = 200;
     const std::vector<ServiceMessage> messages = {
         WelcomeMessage{1, 0, 5, false}, DeviceStateMessage{true}, ButtonsMessage{0xF}, OpenReplyMessage{3, 1167},
-        ControlReplyMessage{0}, snapshot, StatusMessage{"device: plugged\n"},
+        ControlReplyMessage{0}, snapshot, StatusMessage{"device: plugged\n"}, ViewerUrlsMessage{},
+        ViewerUrlsMessage{{"http://127.0.0.1:8643/?key=00ff", "http://[2001:db8::7]:8643/?key=00ff"}},
     };
     for (const ServiceMessage& m : messages) {
         const auto bytes = EncodeServiceMessage(m);
@@ -110,6 +112,38 @@ TEST(MessageCodec, MalformedClientMessagesAreRefusedWithTheirReason) {
         ClientMessage out;
         EXPECT_EQ(DecodeClientMessage(c.bytes, out), c.expected) << c.what;
     }
+}
+
+TEST(MessageCodec, ViewerUrlsAreLinesOfPrintableAscii) {
+    const auto urls = [](std::string_view text) {
+        return WithHeader(71, std::vector<std::uint8_t>(text.begin(), text.end()));
+    };
+    const struct {
+        const char* what;
+        std::vector<std::uint8_t> bytes;
+        DecodeStatus expected;
+        std::size_t count;
+    } cases[] = {
+        {"none", urls(""), DecodeStatus::kOk, 0},
+        {"two", urls("http://a:1/?key=0\nhttp://b:1/?key=0\n"), DecodeStatus::kOk, 2},
+        {"last not ended", urls("http://a:1/\nhttp://b"), DecodeStatus::kBadValue, 0},
+        {"an empty line", urls("http://a:1/\n\n"), DecodeStatus::kBadValue, 0},
+        {"a space", urls("http://a b/\n"), DecodeStatus::kBadValue, 0},
+        {"a control character", urls("http://a\x1b[2J/\n"), DecodeStatus::kBadValue, 0},
+        {"beyond ASCII", urls("http://\xC3\xA9/\n"), DecodeStatus::kBadValue, 0},
+    };
+    for (const auto& c : cases) {
+        ServiceMessage out;
+        ASSERT_EQ(DecodeServiceMessage(c.bytes, out), c.expected) << c.what;
+        if (c.expected == DecodeStatus::kOk) {
+            EXPECT_EQ(std::get<ViewerUrlsMessage>(out).urls.size(), c.count) << c.what;
+        }
+    }
+    // What does not fit is left out whole.
+    const std::string longUrl(kMaxStatusTextBytes / 2, 'u');
+    ServiceMessage out;
+    ASSERT_EQ(DecodeServiceMessage(EncodeServiceMessage(ViewerUrlsMessage{{longUrl, longUrl, "x"}}), out), DecodeStatus::kOk);
+    EXPECT_EQ(std::get<ViewerUrlsMessage>(out).urls, std::vector<std::string>({longUrl}));
 }
 
 TEST(MessageCodec, RandomBytesNeverDecodeOutOfBounds) {

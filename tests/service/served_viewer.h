@@ -96,24 +96,19 @@ public:
             _exit(127);
         }
         close(out[1]);
+        out_ = out[0];
         const std::regex urlLine(R"(viewer http://127\.0\.0\.1:(\d+)/\?key=([0-9a-f]{64})\n)");
         std::smatch match;
         const auto deadline = Clock::now() + std::chrono::seconds(5);
-        while (!std::regex_search(printed_, match, urlLine) && Clock::now() < deadline) {
-            pollfd p{out[0], POLLIN, 0};
-            char buffer[512];
-            if (poll(&p, 1, 100) <= 0) continue;
-            const ssize_t n = read(out[0], buffer, sizeof buffer);
-            if (n <= 0) break;
-            printed_.append(buffer, static_cast<std::size_t>(n));
+        while (!std::regex_search(printed_, match, urlLine) && Clock::now() < deadline && ReadPrinted()) {
         }
-        close(out[0]);
         if (match.empty()) return;
         port_ = std::stoi(match[1]);
         secret_ = match[2].str();
         cookie_ = "vareko_viewer_" + match[1].str() + "=" + secret_;
     }
     ~ServedViewer() {
+        if (out_ >= 0) close(out_);
         if (pid_ <= 0) return;
         kill(pid_, SIGTERM);
         int status = 0;
@@ -129,6 +124,13 @@ public:
     const std::string& Secret() const { return secret_; }
     const std::string& Cookie() const { return cookie_; }
     const std::string& Printed() const { return printed_; }
+    // Reads what the service prints until `part` is in it or 5 s passed.
+    bool WaitPrinted(std::string_view part) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (printed_.find(part) == std::string::npos && std::chrono::steady_clock::now() < deadline && ReadPrinted()) {
+        }
+        return printed_.find(part) != std::string::npos;
+    }
 
     // A request with the owner's cookie, Host `host` (127.0.0.1 unless given).
     std::string OwnerRequest(std::string_view methodAndPath, std::string_view host = "127.0.0.1") const {
@@ -173,6 +175,18 @@ public:
     }
 
 private:
+    // False once the service closed its output.
+    bool ReadPrinted() {
+        pollfd p{out_, POLLIN, 0};
+        char buffer[512];
+        if (poll(&p, 1, 100) <= 0) return true;
+        const ssize_t n = read(out_, buffer, sizeof buffer);
+        if (n <= 0) return false;
+        printed_.append(buffer, static_cast<std::size_t>(n));
+        return true;
+    }
+
+    int out_ = -1;
     pid_t pid_ = -1;
     int port_ = 0;
     std::string secret_;

@@ -17,6 +17,7 @@
 #include "tests/service/served_viewer.h"
 #include "tools/display-service/service/control_client.h"
 #include "tools/display-service/service/viewer_listeners.h"
+#include "tools/display-service/service/viewer_routes.h"
 
 namespace vareko::displayservice {
 namespace {
@@ -56,6 +57,29 @@ TEST(ViewerListeners, AddressesBecomeSocketsWithWildcardsInPlaceOfWhatTheyCover)
         {{"127.0.0.2", ""}, "error"},
     };
     for (const auto& c : cases) EXPECT_EQ(Plan(c.listen), c.sockets) << ::testing::PrintToString(c.listen);
+}
+
+TEST(ViewerListeners, NetworkHostsNameWhatAnotherDeviceCanOpen) {
+    namespace ip = boost::asio::ip;
+    const std::vector<ip::address> interfaces = {
+        ip::make_address("127.0.0.1"), ip::make_address("192.0.2.7"),   ip::make_address("::1"),
+        ip::make_address("fe80::1%1"), ip::make_address("2001:db8::7"), ip::make_address("198.51.100.9"),
+    };
+    const auto endpoint = [](const char* address, bool v6Only = false) {
+        return ViewerEndpoint{ip::make_address(address), v6Only};
+    };
+    const struct {
+        std::vector<ViewerEndpoint> endpoints;
+        std::vector<std::string> hosts;
+    } cases[] = {
+        {{endpoint("127.0.0.1")}, {}},
+        {{endpoint("127.0.0.1"), endpoint("127.0.0.2")}, {"127.0.0.2"}},
+        {{endpoint("0.0.0.0")}, {"192.0.2.7", "198.51.100.9"}},
+        {{endpoint("::")}, {"192.0.2.7", "[2001:db8::7]", "198.51.100.9"}},
+        {{endpoint("::", true), endpoint("0.0.0.0")}, {"[2001:db8::7]", "192.0.2.7", "198.51.100.9"}},
+        {{endpoint("0.0.0.0"), endpoint("2001:db8::9")}, {"192.0.2.7", "198.51.100.9", "[2001:db8::9]"}},
+    };
+    for (const auto& c : cases) EXPECT_EQ(NetworkUrlHosts(c.endpoints, interfaces), c.hosts);
 }
 
 TEST(ViewerListeners, UrlHostsAreBracketedForIPv6AndUnmapped) {
@@ -172,6 +196,64 @@ TEST(ViewerLan, ASecondLoopbackAddressIsGuardedAndItsFloodStaysThere) {
     ASSERT_TRUE(viewer.Running()) << viewer.Printed();
     ExpectGuarded(viewer, "127.0.0.2");
     ExpectFloodStaysOnItsListener(viewer, "127.0.0.2");
+}
+
+// The command's standard output, and its exit status through `status`.
+std::string ToolOutput(const std::string& arguments, int& status) {
+    const std::string command = std::string(VAREKO_DISPLAY_TOOL_PATH) + " " + arguments + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    std::string out;
+    char buffer[256];
+    while (pipe != nullptr && std::fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
+    const int raw = pipe != nullptr ? pclose(pipe) : -1;
+    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return out;
+}
+
+TEST(ViewerLan, ServeAndUrlNameTheNetworkAddressWithItsSecretAndQrCode) {
+    testing::TempSocketDir dir;
+    ServedViewer viewer({"--viewer-listen", "127.0.0.2"});
+    ASSERT_TRUE(viewer.Running()) << viewer.Printed();
+    const std::string network = "http://127.0.0.2:" + std::to_string(viewer.Port()) + "/?key=" + viewer.Secret();
+    int status = -1;
+    EXPECT_EQ(ToolOutput("url --lan", status), network + "\n");
+    EXPECT_EQ(status, 0);
+    const std::string withQr = ToolOutput("url --lan --qr", status);
+    EXPECT_TRUE(withQr.starts_with(network + "\n")) << withQr;
+    EXPECT_TRUE(withQr.find("\u2588") != std::string::npos || withQr.find("not available in this build") != std::string::npos)
+        << withQr;
+    EXPECT_EQ(ToolOutput("url", status).substr(0, 17), "http://127.0.0.1:");
+    // serve printed the same at its start, and what plain HTTP gives away.
+    EXPECT_TRUE(viewer.WaitPrinted("warning: the viewer is served on the network over plain HTTP")) << viewer.Printed();
+    EXPECT_NE(viewer.Printed().find("viewer on the network " + network + "\n"), std::string::npos) << viewer.Printed();
+}
+
+TEST(ViewerLan, RotatingTheSecretShutsOutEveryHolderOfTheOldOneAndSaysWhy) {
+    testing::TempSocketDir dir;
+    ServedViewer viewer({"--viewer-listen", "127.0.0.2"});
+    ASSERT_TRUE(viewer.Running()) << viewer.Printed();
+    const int stream = ConnectLoopback(viewer.Port(), "127.0.0.2");
+    ASSERT_TRUE(SendAll(stream, viewer.OwnerRequest("GET /events", "127.0.0.2")));
+    ASSERT_NE(ReceiveUntilClosed(stream, 300ms).find("event: frame"), std::string::npos);
+
+    int status = -1;
+    const std::string rotated = ToolOutput("rotate-secret", status);
+    ASSERT_EQ(status, 0) << rotated;
+    EXPECT_EQ(ReceiveUntilClosed(stream, 2000ms), "") << "the open stream is closed";
+    EXPECT_TRUE(PeerClosed(stream));
+    close(stream);
+    for (const char* address : {"127.0.0.1", "127.0.0.2"}) {
+        const std::string answer = Answer(viewer, address, viewer.OwnerRequest("GET /api/state", address));
+        EXPECT_TRUE(answer.starts_with("HTTP/1.1 401")) << answer;
+        EXPECT_NE(answer.find(kRefusedStaleKey), std::string::npos) << answer;
+    }
+    const std::string url = ToolOutput("url", status);
+    const std::string secret = url.substr(url.find("key=") + 4, 64);
+    EXPECT_NE(secret, viewer.Secret());
+    EXPECT_NE(rotated.find(url), std::string::npos) << "rotate-secret prints the new address: " << rotated;
+    const std::string opened = Answer(viewer, "127.0.0.2", "GET /?key=" + secret + " HTTP/1.1\r\nHost: 127.0.0.2:" +
+                                                              std::to_string(viewer.Port()) + "\r\n\r\n");
+    EXPECT_TRUE(opened.starts_with("HTTP/1.1 303")) << opened;
 }
 
 TEST(ViewerLan, AnAddressThatCannotBeBoundEndsServeWithTheReason) {

@@ -68,6 +68,25 @@ int RunButton(const Arguments& args, bool down, const char* usage) {
     return SendControl(ButtonMessage{static_cast<std::uint32_t>(number - 1), down});
 }
 
+// Beyond loopback: the addresses to open on another device, each with its
+// QR code, and what plain HTTP there lets others do.
+void PrintNetworkViewer(const DisplayService& service, bool listening) {
+    const std::vector<std::string> urls = service.ViewerUrls();
+    if (listening && urls.size() <= 1) {
+        std::printf("vareko-display: no network address is up yet; `vareko-display url --lan` lists them later\n");
+    }
+    for (std::size_t i = 1; i < urls.size(); ++i) {
+        std::printf("vareko-display: viewer on the network ");
+        PrintViewerUrl(urls[i], true);
+    }
+    if (listening) {
+        std::printf("vareko-display: warning: the viewer is served on the network over plain HTTP: anyone there "
+                    "who can read its traffic can take the secret and use the panel. Serve with --tls-cert FILE "
+                    "--tls-key FILE to encrypt it; `vareko-display rotate-secret` shuts out every holder of "
+                    "the old secret.\n");
+    }
+}
+
 }  // namespace
 
 int RunServe(const Arguments& args) {
@@ -101,6 +120,7 @@ int RunServe(const Arguments& args) {
     if (!service.SocketPath().empty()) std::printf("vareko-display: socket %s\n", service.SocketPath().c_str());
     if (service.HttpPort() != kHttpDisabled) {
         std::printf("vareko-display: viewer %s\n", service.ViewerUrl().c_str());
+        PrintNetworkViewer(service, !options.viewerListen.empty());
     }
     if (service.TcpPort() != kTcpDisabled) {
         std::printf("vareko-display: tcp 127.0.0.1:%d, token file %s\n", service.TcpPort(),

@@ -24,6 +24,9 @@ int RunPlug(const Arguments& args);
 int RunUnplug(const Arguments& args);
 int RunStatus(const Arguments& args);
 int RunUrl(const Arguments& args);
+int RunRotateSecret(const Arguments& args);
+// Prints `url` on its own line and, with `qr`, as a QR code below it.
+void PrintViewerUrl(const std::string& url, bool qr);
 int RunRegister(const Arguments& args);
 
 }  // namespace vareko::displayservice

@@ -23,7 +23,10 @@ constexpr CliCommand kCommands[] = {
     {"unplug", "unplug                               unplug the virtual device", RunUnplug},
     {"plug", "plug                                 plug it in again", RunPlug},
     {"status", "status                               device, viewer and clients", RunStatus},
-    {"url", "url                                  the viewer's address for its owner to open", RunUrl},
+    {"url", "url [--lan] [--qr]                   the viewer's address for its owner to open\n"
+            "                                       (--lan: those on the network; --qr: as QR codes)", RunUrl},
+    {"rotate-secret", "rotate-secret                        a new viewer secret: every browser must open\n"
+                      "                                       the new address", RunRotateSecret},
     {"register", "register [PATH]                      record the library path in the registry", RunRegister},
 };
 
@@ -35,7 +38,8 @@ int Help(FILE* out) {
                       "token file (loopback TCP clients): $VAREKO_DISPLAY_TOKEN, else display.token\n"
                       "        beside the socket\n"
                       "viewer address (its owner's, with the secret): display.viewer beside the\n"
-                      "        token file; `vareko-display url` prints it\n");
+                      "        token file; `vareko-display url` prints it; the secret is kept in\n"
+                      "        display.viewer-secret until `vareko-display rotate-secret`\n");
     return out == stdout ? 0 : 2;
 }
 

@@ -1,47 +1,112 @@
-// `vareko-display url`: prints the owner's address of the running service's
-// browser viewer, secret included, as one line; opening it lets this
-// browser in. The service writes it beside the token file, readable by its
-// user only.
+// `vareko-display url [--lan] [--qr]`: prints the owner's address of the
+// running service's browser viewer, secret included, as one line (with
+// --lan one per address it serves on the network instead), and with --qr
+// each as a QR code too; opening it lets a browser in. `rotate-secret`
+// draws a new secret and prints the new address. The addresses come from
+// the service over its socket.
 #include <cstdio>
 #include <string>
 
 #include "tools/display-service/cli/cli_commands.h"
-#include "tools/display-service/protocol/token_path.h"
-#include "tools/display-service/service/viewer_access.h"
+#include "tools/display-service/service/control_client.h"
+#include "tools/display-service/cli/qr_terminal.h"
+#include "tools/display-service/protocol/service_socket.h"
 
 namespace vareko::displayservice {
 namespace {
 
-constexpr std::size_t kMaxUrlFileBytes = 256;
+constexpr int kReplyTimeoutMs = 2000;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+constexpr std::uint32_t kViewerOff = 1062;
 
-bool ReadUrlLine(const std::string& path, std::string& line) {
-    FILE* file = std::fopen(path.c_str(), "r");
-    if (file == nullptr) return false;
-    char text[kMaxUrlFileBytes + 1];
-    const std::size_t n = std::fread(text, 1, sizeof text, file);
-    std::fclose(file);
-    line.assign(text, n);
-    const std::size_t end = line.find('\n');
-    if (n > kMaxUrlFileBytes || end == std::string::npos || end + 1 != n) return false;
-    line.resize(end);
-    return line.starts_with("http://127.0.0.1:");
+bool AskViewerUrls(std::vector<std::string>& urls) {
+    ControlClient client;
+    if (const std::string error = client.Connect(ResolveSocketPath(), kReplyTimeoutMs); !error.empty()) {
+        std::fprintf(stderr, "vareko-display: %s\n", error.c_str());
+        return false;
+    }
+    ViewerUrlsMessage reply;
+    if (!client.Request(ViewerUrlsRequestMessage{}, reply, kReplyTimeoutMs)) {
+        std::fprintf(stderr, "vareko-display: no reply from the display service\n");
+        return false;
+    }
+    if (reply.urls.empty()) {
+        std::fprintf(stderr, "vareko-display: the display service runs without its viewer (--no-http)\n");
+        return false;
+    }
+    urls = std::move(reply.urls);
+    return true;
 }
 
 }  // namespace
 
+void PrintViewerUrl(const std::string& url, bool qr) {
+    std::printf("%s\n", url.c_str());
+    if (!qr) return;
+    QrModules modules;
+    std::string error;
+    if (EncodeQr(url, modules, error)) {
+        std::printf("%s", DrawQr(modules).c_str());
+    } else {
+        std::fprintf(stderr, "vareko-display: %s\n", error.c_str());
+    }
+}
+
 int RunUrl(const Arguments& args) {
+    bool lan = false;
+    bool qr = false;
+    for (const std::string& arg : args) {
+        if (arg == "--lan") {
+            lan = true;
+        } else if (arg == "--qr") {
+            qr = true;
+        } else {
+            std::fprintf(stderr, "usage: vareko-display url [--lan] [--qr]\n");
+            return kExitUsage;
+        }
+    }
+    std::vector<std::string> urls;
+    if (!AskViewerUrls(urls)) return kExitFailure;
+    if (!lan) {
+        PrintViewerUrl(urls.front(), qr);
+        return 0;
+    }
+    if (urls.size() == 1) {
+        std::fprintf(stderr, "vareko-display: the viewer serves 127.0.0.1 only (serve with --viewer-listen "
+                             "ADDRESS to reach it from another device)\n");
+        return kExitFailure;
+    }
+    for (std::size_t i = 1; i < urls.size(); ++i) PrintViewerUrl(urls[i], qr);
+    return 0;
+}
+
+int RunRotateSecret(const Arguments& args) {
     if (!args.empty()) {
-        std::fprintf(stderr, "usage: vareko-display url\n");
-        return 2;
+        std::fprintf(stderr, "usage: vareko-display rotate-secret\n");
+        return kExitUsage;
     }
-    const std::string path = OwnerUrlPath(ResolveTokenPath());
-    std::string line;
-    if (!ReadUrlLine(path, line)) {
-        std::fprintf(stderr, "vareko-display: no viewer address in %s (is the display service running, "
-                             "with its viewer?)\n", path.c_str());
-        return 1;
+    ControlClient client;
+    if (const std::string error = client.Connect(ResolveSocketPath(), kReplyTimeoutMs); !error.empty()) {
+        std::fprintf(stderr, "vareko-display: %s\n", error.c_str());
+        return kExitFailure;
     }
-    std::printf("%s\n", line.c_str());
+    ControlReplyMessage reply;
+    if (!client.Request(RotateSecretMessage{}, reply, kReplyTimeoutMs)) {
+        std::fprintf(stderr, "vareko-display: no reply from the display service\n");
+        return kExitFailure;
+    }
+    if (reply.result != 0) {
+        std::fprintf(stderr, "vareko-display: %s\n",
+                     reply.result == kViewerOff ? "the display service runs without its viewer (--no-http)"
+                                                : "the service could not save a new secret (see its log)");
+        return kExitFailure;
+    }
+    std::vector<std::string> urls;
+    if (!AskViewerUrls(urls)) return kExitFailure;
+    std::printf("vareko-display: new secret; every browser that opened an earlier address is refused "
+                "until it opens the new one:\n");
+    for (const std::string& url : urls) std::printf("%s\n", url.c_str());
     return 0;
 }
 

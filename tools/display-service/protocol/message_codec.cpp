@@ -130,6 +130,16 @@ DecodeStatus DecodeStatusRequest(ByteReader&, ClientMessage& out) {
     return DecodeStatus::kOk;
 }
 // empty
+DecodeStatus DecodeRotateSecret(ByteReader&, ClientMessage& out) {
+    out = RotateSecretMessage{};
+    return DecodeStatus::kOk;
+}
+
+DecodeStatus DecodeViewerUrlsRequest(ByteReader&, ClientMessage& out) {
+    out = ViewerUrlsRequestMessage{};
+    return DecodeStatus::kOk;
+}
+
 DecodeStatus DecodeWatch(ByteReader&, ClientMessage& out) {
     out = WatchMessage{};
     return DecodeStatus::kOk;
@@ -147,6 +157,8 @@ constexpr MessageRow<ClientMessage> kClientRows[] = {
     {MessageType::kSnapshotRequest, 0, 0, DecodeSnapshotRequest},
     {MessageType::kStatusRequest, 0, 0, DecodeStatusRequest},
     {MessageType::kWatch, 0, 0, DecodeWatch},
+    {MessageType::kRotateSecret, 0, 0, DecodeRotateSecret},
+    {MessageType::kViewerUrlsRequest, 0, 0, DecodeViewerUrlsRequest},
 };
 
 // --- service -> client decoders ------------------------------------------
@@ -209,6 +221,27 @@ DecodeStatus DecodeStatusText(ByteReader& in, ServiceMessage& out) {
     return DecodeStatus::kOk;
 }
 
+// URLs of printable ASCII, each ended by a newline
+DecodeStatus DecodeViewerUrls(ByteReader& in, ServiceMessage& out) {
+    const auto bytes = in.Bytes(in.Remaining());
+    ViewerUrlsMessage m;
+    std::string url;
+    for (const std::uint8_t byte : bytes) {
+        if (byte == '\n') {
+            if (url.empty()) return DecodeStatus::kBadValue;
+            m.urls.push_back(std::move(url));
+            url.clear();
+        } else if (byte > 0x20 && byte < 0x7f) {
+            url += static_cast<char>(byte);
+        } else {
+            return DecodeStatus::kBadValue;
+        }
+    }
+    if (!url.empty()) return DecodeStatus::kBadValue;
+    out = std::move(m);
+    return DecodeStatus::kOk;
+}
+
 constexpr MessageRow<ServiceMessage> kServiceRows[] = {
     {MessageType::kWelcome, 16, 16, DecodeWelcome},
     {MessageType::kDeviceState, 4, 4, DecodeDeviceState},
@@ -217,6 +250,7 @@ constexpr MessageRow<ServiceMessage> kServiceRows[] = {
     {MessageType::kControlReply, 4, 4, DecodeControlReply},
     {MessageType::kSnapshot, 12 + kDevicePixelBytes, 12 + kDevicePixelBytes, DecodeSnapshot},
     {MessageType::kStatus, 0, kMaxStatusTextBytes, DecodeStatusText},
+    {MessageType::kViewerUrls, 0, kMaxStatusTextBytes, DecodeViewerUrls},
 };
 
 template <typename Out, typename Other, std::size_t N, std::size_t K>
@@ -302,6 +336,12 @@ struct ClientEncoder {
     std::vector<std::uint8_t> operator()(const WatchMessage&) const {
         return MessageWriter(MessageType::kWatch).Finish();
     }
+    std::vector<std::uint8_t> operator()(const RotateSecretMessage&) const {
+        return MessageWriter(MessageType::kRotateSecret).Finish();
+    }
+    std::vector<std::uint8_t> operator()(const ViewerUrlsRequestMessage&) const {
+        return MessageWriter(MessageType::kViewerUrlsRequest).Finish();
+    }
 };
 
 struct ServiceEncoder {
@@ -331,6 +371,15 @@ struct ServiceEncoder {
     std::vector<std::uint8_t> operator()(const StatusMessage& m) const {
         const std::string text = CutAtCharacter(m.text, kMaxStatusTextBytes);
         return MessageWriter(MessageType::kStatus).Bytes(text.data(), text.size()).Finish();
+    }
+    // Whole URLs only, as many as fit.
+    std::vector<std::uint8_t> operator()(const ViewerUrlsMessage& m) const {
+        std::string text;
+        for (const std::string& url : m.urls) {
+            if (text.size() + url.size() + 1 > kMaxStatusTextBytes) break;
+            text += url + "\n";
+        }
+        return MessageWriter(MessageType::kViewerUrls).Bytes(text.data(), text.size()).Finish();
     }
 };
 

@@ -67,11 +67,13 @@ struct PlugMessage {
 struct SnapshotRequestMessage {};
 struct StatusRequestMessage {};
 struct WatchMessage {};
+struct RotateSecretMessage {};
+struct ViewerUrlsRequestMessage {};
 
 using ClientMessage =
     std::variant<HelloMessage, OpenMessage, CloseMessage, FrameMessage, SetDeviceFlagMessage,
                  ButtonMessage, PlugMessage, SnapshotRequestMessage, StatusRequestMessage,
-                 WatchMessage, FrameSlotMessage>;
+                 WatchMessage, FrameSlotMessage, RotateSecretMessage, ViewerUrlsRequestMessage>;
 
 // --- service -> client --------------------------------------------------
 struct WelcomeMessage {
@@ -102,10 +104,15 @@ struct SnapshotMessage {
 struct StatusMessage {
     std::string text;
 };
+// The owner's addresses of the viewer, secret included: 127.0.0.1's first,
+// then one per address it serves on the network; none when it is off.
+struct ViewerUrlsMessage {
+    std::vector<std::string> urls;
+};
 
 using ServiceMessage =
     std::variant<WelcomeMessage, DeviceStateMessage, ButtonsMessage, OpenReplyMessage,
-                 ControlReplyMessage, SnapshotMessage, StatusMessage>;
+                 ControlReplyMessage, SnapshotMessage, StatusMessage, ViewerUrlsMessage>;
 
 // `bytes` is exactly one received message. FrameMessage::pixels refers into it.
 DecodeStatus DecodeClientMessage(std::span<const std::uint8_t> bytes, ClientMessage& out);

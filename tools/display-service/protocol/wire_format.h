@@ -40,6 +40,8 @@ enum class MessageType : std::uint16_t {
     kSnapshotRequest = 18,
     kStatusRequest = 19,
     kWatch = 20,
+    kRotateSecret = 21,
+    kViewerUrlsRequest = 22,
     // service -> client
     kWelcome = 64,
     kDeviceState = 65,
@@ -48,6 +50,7 @@ enum class MessageType : std::uint16_t {
     kControlReply = 68,
     kSnapshot = 69,
     kStatus = 70,
+    kViewerUrls = 71,
 };
 
 // What a client says it is in its Hello: an application drives the device, a

@@ -18,6 +18,7 @@
 #include "tools/display-service/protocol/token_path.h"
 #include "tools/display-service/service/token_writer.h"
 #include "tools/display-service/service/viewer_access.h"
+#include "tools/display-service/service/viewer_secret.h"
 
 namespace vareko::displayservice {
 namespace {
@@ -31,6 +32,8 @@ timespec Duration(std::chrono::nanoseconds d) {
 }
 constexpr auto kRateWindow = std::chrono::seconds(1);
 constexpr std::uint32_t kVersionRefused = 1;
+constexpr std::uint32_t kViewerOff = 1062;     // ERROR_SERVICE_NOT_ACTIVE
+constexpr std::uint32_t kSecretNotSaved = 29;  // ERROR_WRITE_FAULT
 
 // Which kind of client may send each message, indexed like ClientMessage.
 constexpr ClientRole kSenderRole[] = {
@@ -45,6 +48,8 @@ constexpr ClientRole kSenderRole[] = {
     ClientRole::kControl,      // StatusRequest
     ClientRole::kControl,      // Watch
     ClientRole::kApplication,  // FrameSlot
+    ClientRole::kControl,      // RotateSecret
+    ClientRole::kControl,      // ViewerUrlsRequest
 };
 static_assert(std::size(kSenderRole) == std::variant_size_v<ClientMessage>);
 
@@ -138,20 +143,49 @@ std::string DisplayService::StartTcp() {
 }
 
 std::string DisplayService::StartViewer() {
-    std::string secret;
-    if (std::string error = NewToken(secret); !error.empty()) return error;
+    const std::string tokenPath = options_.tokenPath.empty() ? ServiceTokenPath(socketPath_) : options_.tokenPath;
+    viewerSecretPath_ = ViewerSecretPath(tokenPath);
+    if (std::string error = KeptViewerSecret(viewerSecretPath_, viewerSecret_); !error.empty()) return error;
     viewer_ = std::make_unique<HttpViewer>(viewerState_);
-    if (std::string error = viewer_->Start(options_.httpPort, secret, options_.viewerListen); !error.empty()) {
+    if (std::string error = viewer_->Start(options_.httpPort, viewerSecret_, options_.viewerListen); !error.empty()) {
         viewer_.reset();
         return error;
     }
     httpPort_ = viewer_->Port();
-    viewerUrl_ = OwnerUrl(httpPort_, secret);
-    const std::string tokenPath = options_.tokenPath.empty() ? ServiceTokenPath(socketPath_) : options_.tokenPath;
-    const std::string urlPath = OwnerUrlPath(tokenPath);
-    if (std::string error = WritePrivateFile(urlPath, viewerUrl_ + "\n"); !error.empty()) return error;
-    viewerUrlPath_ = urlPath;
+    return WriteViewerUrl(OwnerUrlPath(tokenPath));
+}
+
+std::string DisplayService::WriteViewerUrl(const std::string& path) {
+    viewerUrl_ = OwnerUrl(httpPort_, viewerSecret_);
+    if (std::string error = WritePrivateFile(path, viewerUrl_ + "\n"); !error.empty()) return error;
+    viewerUrlPath_ = path;
     return {};
+}
+
+std::vector<std::string> DisplayService::ViewerUrls() const {
+    if (!viewer_) return {};
+    std::vector<std::string> urls{viewerUrl_};
+    for (const std::string& host : viewer_->NetworkHosts()) urls.push_back(OwnerUrl(host, httpPort_, viewerSecret_));
+    return urls;
+}
+
+void DisplayService::OnRotateSecret(Client& c) {
+    if (!viewer_) {
+        Send(c, ControlReplyMessage{kViewerOff});
+        return;
+    }
+    std::string secret;
+    const std::string drawError = DrawViewerSecret(viewerSecretPath_, secret);
+    if (!drawError.empty()) {
+        LogSink(options_.logLine)("vareko-display: cannot rotate the viewer's secret: " + drawError);
+        Send(c, ControlReplyMessage{kSecretNotSaved});
+        return;
+    }
+    viewerSecret_ = secret;
+    viewer_->SetSecret(secret);
+    const std::string urlError = WriteViewerUrl(viewerUrlPath_);
+    if (!urlError.empty()) LogSink(options_.logLine)("vareko-display: " + urlError);
+    Send(c, ControlReplyMessage{0});
 }
 
 void DisplayService::RequestStop() {
@@ -448,6 +482,8 @@ void DisplayService::Handle(Client& c, const ClientMessage& message, PassedDescr
                    [&](const StatusRequestMessage&) { OnStatusRequest(c); },
                    [&](const WatchMessage&) { OnWatch(c); },
                    [&](const FrameSlotMessage&) { OnFrameSlot(c, passed); },
+                   [&](const RotateSecretMessage&) { OnRotateSecret(c); },
+                   [&](const ViewerUrlsRequestMessage&) { Send(c, ViewerUrlsMessage{ViewerUrls()}); },
                },
                message);
 }

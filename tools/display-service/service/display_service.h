@@ -83,6 +83,9 @@ public:
     int HttpPort() const { return httpPort_; }
     // The owner's address of the viewer (with its secret); empty without one.
     const std::string& ViewerUrl() const { return viewerUrl_; }
+    // That address first, then one per address the viewer serves on the
+    // network (see HttpViewer::NetworkHosts); empty without a viewer.
+    std::vector<std::string> ViewerUrls() const;
     int TcpPort() const { return tcpPort_; }
     const std::string& TokenPath() const { return tokenPath_; }
 
@@ -134,6 +137,9 @@ private:
     // Starts the HTTP viewer with a fresh secret and writes the owner's
     // address beside the token file.
     std::string StartViewer();
+    // Writes the owner's loopback address to `path` (display.viewer).
+    std::string WriteViewerUrl(const std::string& path);
+    void OnRotateSecret(Client& c);
     void AcceptUnix();
     void AcceptTcp();
     // What to do when an accept failed with `status`: false ends this round
@@ -214,6 +220,8 @@ private:
     int httpPort_ = kHttpDisabled;
     std::string viewerUrl_;
     std::string viewerUrlPath_;  // set once written; removed when the service ends
+    std::string viewerSecretPath_;
+    std::string viewerSecret_;
     std::atomic<bool> stopRequested_{false};
     DropLog dropLog_;
 

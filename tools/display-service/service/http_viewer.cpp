@@ -12,6 +12,7 @@
 #include "tools/display-service/service/http_viewer.h"
 
 #include <boost/asio/io_context.hpp>
+#include <boost/asio/post.hpp>
 #include <boost/asio/ip/tcp.hpp>
 #include <boost/asio/ip/v6_only.hpp>
 #include <boost/asio/steady_timer.hpp>
@@ -21,11 +22,13 @@
 #include <boost/beast/http.hpp>
 
 #include <array>
+#include <future>
 #include <map>
 #include <optional>
 #include <thread>
 #include <vector>
 
+#include "tools/display-service/service/interface_addresses.h"
 #include "tools/display-service/service/viewer_limits.h"
 #include "tools/display-service/service/viewer_listeners.h"
 #include "tools/display-service/service/viewer_requests.h"
@@ -110,6 +113,7 @@ struct HttpViewer::Impl {
     // on other addresses.
     std::vector<std::unique_ptr<Budget>> budgets;
     std::vector<std::unique_ptr<Listener>> listeners;
+    std::vector<ViewerEndpoint> endpoints;  // what the listeners are bound to
     bool pumping = false;
     std::uint64_t eventGeneration = 0;
     std::shared_ptr<const std::string> event;
@@ -117,6 +121,7 @@ struct HttpViewer::Impl {
     std::string Listen(const ViewerEndpoint& endpoint, int listenPort);
     void Accept(Listener& listener);
     void Enrol(const std::shared_ptr<Connection>& connection, Budget& budget, std::uint64_t serial, Standing standing);
+    void ReplaceSecret(std::string newSecret);
     void StartPump();
     void Pump();
 };
@@ -302,6 +307,17 @@ void HttpViewer::Impl::Enrol(const std::shared_ptr<Connection>& connection, Budg
     group.emplace(serial, connection);
 }
 
+void HttpViewer::Impl::ReplaceSecret(std::string newSecret) {
+    secret = std::move(newSecret);
+    for (const auto& budget : budgets) {
+        // Copies: closing a connection takes it out of its map.
+        for (const Standing standing : {kOwner, kStream}) {
+            const auto connections = budget->members[standing];
+            for (const auto& [serial, connection] : connections) connection->Close();
+        }
+    }
+}
+
 void HttpViewer::Impl::StartPump() {
     if (pumping) return;
     pumping = true;
@@ -383,11 +399,26 @@ std::string HttpViewer::Start(int port, const std::string& secret, const std::ve
         error = impl_->Listen(endpoint, impl_->listeners.empty() ? port : impl_->port);
         if (!error.empty()) return error;
     }
+    impl_->endpoints = endpoints;
     for (const auto& listener : impl_->listeners) impl_->Accept(*listener);
     impl_->thread = std::thread([this] { impl_->io.run(); });
     return {};
 }
 
 int HttpViewer::Port() const { return impl_->port; }
+
+void HttpViewer::SetSecret(const std::string& secret) {
+    std::promise<void> applied;
+    std::future<void> done = applied.get_future();
+    asio::post(impl_->io, [this, secret, &applied] {
+        impl_->ReplaceSecret(secret);
+        applied.set_value();
+    });
+    done.wait();
+}
+
+std::vector<std::string> HttpViewer::NetworkHosts() const {
+    return NetworkUrlHosts(impl_->endpoints, InterfaceAddresses());
+}
 
 }  // namespace vareko::displayservice

@@ -25,6 +25,14 @@ public:
     // beside 127.0.0.1. Returns an empty string or the reason.
     std::string Start(int port, const std::string& secret, const std::vector<std::string>& listen = {});
     int Port() const;
+    // From any thread; returns once the viewer uses `secret`. Every later
+    // request needs it, and the event streams that the old one let in are
+    // closed, so their pages ask again and are told why.
+    void SetSecret(const std::string& secret);
+    // The addresses other devices reach the viewer at, as a URL writes them
+    // ("192.0.2.7", "[2001:db8::7]"); those of a wildcard listener are the
+    // interfaces' addresses of its family at the time of asking.
+    std::vector<std::string> NetworkHosts() const;
 
     struct Impl;
 

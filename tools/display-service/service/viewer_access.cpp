@@ -8,8 +8,10 @@
 
 namespace vareko::displayservice {
 
-std::string OwnerUrl(int port, std::string_view secret) {
-    return "http://127.0.0.1:" + std::to_string(port) + "/?" + std::string(kOwnerKeyParameter) + "=" +
+std::string OwnerUrl(int port, std::string_view secret) { return OwnerUrl("127.0.0.1", port, secret); }
+
+std::string OwnerUrl(std::string_view host, int port, std::string_view secret) {
+    return "http://" + std::string(host) + ":" + std::to_string(port) + "/?" + std::string(kOwnerKeyParameter) + "=" +
            std::string(secret);
 }
 

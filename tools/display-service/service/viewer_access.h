@@ -14,6 +14,9 @@ constexpr std::string_view kOwnerKeyParameter = "key";
 
 // The owner's address: http://127.0.0.1:PORT/?key=SECRET
 std::string OwnerUrl(int port, std::string_view secret);
+// The same on another address, written as a URL writes it ("192.0.2.7",
+// "[2001:db8::7]").
+std::string OwnerUrl(std::string_view host, int port, std::string_view secret);
 // The file that holds the owner's address, beside the token file:
 // "display.token" -> "display.viewer"; any other name gets ".viewer" added.
 std::string OwnerUrlPath(const std::string& tokenPath);

@@ -55,6 +55,28 @@ std::string UrlHost(const ip::address& address) {
     return "[" + v6.to_string() + "]";
 }
 
+std::vector<std::string> NetworkUrlHosts(const std::vector<ViewerEndpoint>& endpoints,
+                                         const std::vector<ip::address>& interfaces) {
+    std::vector<std::string> hosts;
+    const auto add = [&](const ip::address& address) {
+        if (IsLoopbackHome(address) || (address.is_v6() && address.to_v6().is_link_local())) return;
+        std::string host = UrlHost(address);
+        if (std::find(hosts.begin(), hosts.end(), host) == hosts.end()) hosts.push_back(std::move(host));
+    };
+    for (const ViewerEndpoint& endpoint : endpoints) {
+        if (!endpoint.address.is_unspecified()) {
+            add(endpoint.address);
+            continue;
+        }
+        for (const ip::address& interface : interfaces) {
+            const ip::address plain = Unmapped(interface);
+            const bool takesV4 = endpoint.address.is_v4() || !endpoint.v6Only;
+            if (plain.is_v4() ? takesV4 : endpoint.address.is_v6()) add(plain);
+        }
+    }
+    return hosts;
+}
+
 bool IsLoopbackHome(const ip::address& address) {
     const ip::address plain = Unmapped(address);
     return plain == ip::address(ip::address_v4::loopback()) || plain == ip::address(ip::address_v6::loopback());

@@ -27,6 +27,13 @@ bool PlanViewerEndpoints(const std::vector<std::string>& listen, std::vector<Vie
 // address mapped into IPv6 (an IPv4 peer of "::") as IPv4, without a zone.
 std::string UrlHost(const boost::asio::ip::address& address);
 
+// The hosts other devices reach `endpoints` at, each once: a specific
+// address as it is, a wildcard as the `interfaces` addresses of its family;
+// never 127.0.0.1 or ::1, nor IPv6 link-local addresses (no browser takes
+// their zone).
+std::vector<std::string> NetworkUrlHosts(const std::vector<ViewerEndpoint>& endpoints,
+                                         const std::vector<boost::asio::ip::address>& interfaces);
+
 // 127.0.0.1 or ::1 (also as a mapped address): the owner's own machine.
 bool IsLoopbackHome(const boost::asio::ip::address& address);
 

@@ -13,8 +13,6 @@ namespace {
 constexpr int kPngScale = 4;
 // Enforced beside the frame headers' policy, which forbids framing.
 constexpr const char* kPagePolicy = "default-src 'self'; script-src 'unsafe-inline'; style-src 'unsafe-inline'";
-constexpr const char* kNotOwner =
-    "this viewer answers only its owner: open the address that `vareko-display url` prints\n";
 
 bool ParseFlag(std::string_view target, std::string_view name, bool& value) {
     std::string_view text;
@@ -127,7 +125,7 @@ ViewerReply AnswerViewerRequest(const ViewerRequest& request, const ViewerAccess
 
     std::string_view key;
     if (TargetPath(request.target) == "/" && QueryValue(request.target, kOwnerKeyParameter, key)) {
-        if (!IsOwnerSecret(key, access.secret)) return PlainReply(401, kNotOwner);
+        if (!IsOwnerSecret(key, access.secret)) return PlainReply(401, kRefusedStaleKey);
         // Trade the secret for a cookie and drop it from the address bar.
         ViewerReply reply = PlainReply(303, "");
         reply.headers.emplace_back("Location", "/");
@@ -137,9 +135,8 @@ ViewerReply AnswerViewerRequest(const ViewerRequest& request, const ViewerAccess
         return reply;
     }
     std::string_view cookie;
-    if (!CookieValue(request.cookie, OwnerCookieName(access.port), cookie) || !IsOwnerSecret(cookie, access.secret)) {
-        return PlainReply(401, kNotOwner);
-    }
+    if (!CookieValue(request.cookie, OwnerCookieName(access.port), cookie)) return PlainReply(401, kRefusedStranger);
+    if (!IsOwnerSecret(cookie, access.secret)) return PlainReply(401, kRefusedStaleKey);
     ViewerReply reply = RouteOwnerRequest(request, state);
     reply.owner = true;
     return reply;

@@ -44,6 +44,15 @@ ViewerReply AnswerViewerRequest(const ViewerRequest& request, const ViewerAccess
 // one-line reason, also of requests the server would not read) and redirects.
 ViewerReply PlainReply(int status, std::string_view reason);
 
+// The bodies of the 401 answers, one line each: a request with neither the
+// secret nor the cookie, and one whose key or cookie is not (or no longer)
+// the secret.
+constexpr std::string_view kRefusedStranger =
+    "this viewer answers only its owner: open the address that `vareko-display url` prints\n";
+constexpr std::string_view kRefusedStaleKey =
+    "this browser's key is not the viewer's secret (it was changed with `vareko-display rotate-secret`): "
+    "open the address that `vareko-display url` prints\n";
+
 // Sent on every reply: no other site may show the viewer in a frame.
 extern const std::pair<const char*, const char*> kFrameHeaders[2];
 
