@@ -97,7 +97,7 @@ public:
         }
         close(out[1]);
         out_ = out[0];
-        const std::regex urlLine(R"(viewer http://127\.0\.0\.1:(\d+)/\?key=([0-9a-f]{64})\n)");
+        const std::regex urlLine(R"(viewer https?://127\.0\.0\.1:(\d+)/\?key=([0-9a-f]{64})\n)");
         std::smatch match;
         const auto deadline = Clock::now() + std::chrono::seconds(5);
         while (!std::regex_search(printed_, match, urlLine) && Clock::now() < deadline && ReadPrinted()) {

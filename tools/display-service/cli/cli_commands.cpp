@@ -70,7 +70,7 @@ int RunButton(const Arguments& args, bool down, const char* usage) {
 
 // Beyond loopback: the addresses to open on another device, each with its
 // QR code, and what plain HTTP there lets others do.
-void PrintNetworkViewer(const DisplayService& service, bool listening) {
+void PrintNetworkViewer(const DisplayService& service, bool listening, bool secure) {
     const std::vector<std::string> urls = service.ViewerUrls();
     if (listening && urls.size() <= 1) {
         std::printf("vareko-display: no network address is up yet; `vareko-display url --lan` lists them later\n");
@@ -79,7 +79,7 @@ void PrintNetworkViewer(const DisplayService& service, bool listening) {
         std::printf("vareko-display: viewer on the network ");
         PrintViewerUrl(urls[i], true);
     }
-    if (listening) {
+    if (listening && !secure) {
         std::printf("vareko-display: warning: the viewer is served on the network over plain HTTP: anyone there "
                     "who can read its traffic can take the secret and use the panel. Serve with --tls-cert FILE "
                     "--tls-key FILE to encrypt it; `vareko-display rotate-secret` shuts out every holder of "
@@ -91,7 +91,8 @@ void PrintNetworkViewer(const DisplayService& service, bool listening) {
 
 int RunServe(const Arguments& args) {
     constexpr const char* kUsage =
-        "serve [--http-port N | --no-http] [--viewer-listen ADDRESS]... [--tcp-port N | --no-tcp] [--token-file PATH]";
+        "serve [--http-port N | --no-http] [--viewer-listen ADDRESS]... [--tls-cert FILE --tls-key FILE]\n"
+        "      [--tcp-port N | --no-tcp] [--token-file PATH]";
     ServiceOptions options;
     for (std::size_t i = 0; i < args.size(); ++i) {
         const bool hasValue = i + 1 < args.size();
@@ -102,6 +103,10 @@ int RunServe(const Arguments& args) {
         } else if (hasValue && ((args[i] == "--http-port" && ParseInt(args[i + 1], 0, 65535, options.httpPort)) ||
                                 (args[i] == "--tcp-port" && ParseInt(args[i + 1], 0, 65535, options.tcpPort)))) {
             ++i;
+        } else if (args[i] == "--tls-cert" && hasValue && !args[i + 1].empty()) {
+            options.tlsCertificateFile = args[++i];
+        } else if (args[i] == "--tls-key" && hasValue && !args[i + 1].empty()) {
+            options.tlsKeyFile = args[++i];
         } else if (args[i] == "--viewer-listen" && hasValue && !args[i + 1].empty()) {
             options.viewerListen.push_back(args[++i]);
         } else if (args[i] == "--token-file" && hasValue && !args[i + 1].empty()) {
@@ -110,6 +115,7 @@ int RunServe(const Arguments& args) {
             return Usage(kUsage);
         }
     }
+    if (options.tlsCertificateFile.empty() != options.tlsKeyFile.empty()) return Usage(kUsage);
     DisplayService service(options);
     if (const std::string error = service.Start(); !error.empty()) {
         std::fprintf(stderr, "vareko-display: %s\n", error.c_str());
@@ -120,7 +126,7 @@ int RunServe(const Arguments& args) {
     if (!service.SocketPath().empty()) std::printf("vareko-display: socket %s\n", service.SocketPath().c_str());
     if (service.HttpPort() != kHttpDisabled) {
         std::printf("vareko-display: viewer %s\n", service.ViewerUrl().c_str());
-        PrintNetworkViewer(service, !options.viewerListen.empty());
+        PrintNetworkViewer(service, !options.viewerListen.empty(), !options.tlsCertificateFile.empty());
     }
     if (service.TcpPort() != kTcpDisabled) {
         std::printf("vareko-display: tcp 127.0.0.1:%d, token file %s\n", service.TcpPort(),

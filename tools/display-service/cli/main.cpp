@@ -12,10 +12,11 @@ using namespace vareko::displayservice;
 
 constexpr CliCommand kCommands[] = {
     {"serve", "serve [--http-port N | --no-http] [--viewer-listen ADDRESS]...\n"
-              "        [--tcp-port N | --no-tcp] [--token-file PATH]\n"
+              "        [--tls-cert FILE --tls-key FILE] [--tcp-port N | --no-tcp] [--token-file PATH]\n"
               "                                       run the display service; --viewer-listen\n"
               "                                       serves the viewer on ADDRESS too (0.0.0.0,\n"
-              "                                       :: for every interface)", RunServe},
+              "                                       :: for every interface); --tls-cert/--tls-key:\n"
+              "                                       HTTPS with that certificate (PEM files)", RunServe},
     {"view", "view                                 terminal view (keys 1-4, u, q)", RunView},
     {"snapshot", "snapshot FILE.png [--scale N]        save the panel as PNG", RunSnapshot},
     {"press", "press N                              press soft button N (1-4)", RunPress},

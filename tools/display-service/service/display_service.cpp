@@ -147,7 +147,8 @@ std::string DisplayService::StartViewer() {
     viewerSecretPath_ = ViewerSecretPath(tokenPath);
     if (std::string error = KeptViewerSecret(viewerSecretPath_, viewerSecret_); !error.empty()) return error;
     viewer_ = std::make_unique<HttpViewer>(viewerState_);
-    if (std::string error = viewer_->Start(options_.httpPort, viewerSecret_, options_.viewerListen); !error.empty()) {
+    if (std::string error = viewer_->Start(options_.httpPort, viewerSecret_, options_.viewerListen,
+                                              {options_.tlsCertificateFile, options_.tlsKeyFile}); !error.empty()) {
         viewer_.reset();
         return error;
     }
@@ -156,7 +157,7 @@ std::string DisplayService::StartViewer() {
 }
 
 std::string DisplayService::WriteViewerUrl(const std::string& path) {
-    viewerUrl_ = OwnerUrl(httpPort_, viewerSecret_);
+    viewerUrl_ = OwnerUrl("127.0.0.1", httpPort_, viewerSecret_, viewer_->Secure());
     if (std::string error = WritePrivateFile(path, viewerUrl_ + "\n"); !error.empty()) return error;
     viewerUrlPath_ = path;
     return {};
@@ -165,7 +166,7 @@ std::string DisplayService::WriteViewerUrl(const std::string& path) {
 std::vector<std::string> DisplayService::ViewerUrls() const {
     if (!viewer_) return {};
     std::vector<std::string> urls{viewerUrl_};
-    for (const std::string& host : viewer_->NetworkHosts()) urls.push_back(OwnerUrl(host, httpPort_, viewerSecret_));
+    for (const std::string& host : viewer_->NetworkHosts()) urls.push_back(OwnerUrl(host, httpPort_, viewerSecret_, viewer_->Secure()));
     return urls;
 }
 

@@ -52,6 +52,8 @@ struct ServiceOptions {
     std::string socketPath;           // empty: ResolveSocketPath() (none on Windows)
     int httpPort = kDefaultHttpPort;  // 0: any free port; kHttpDisabled: no viewer
     std::vector<std::string> viewerListen;  // addresses served beside 127.0.0.1
+    std::string tlsCertificateFile;         // with tlsKeyFile: the viewer speaks HTTPS only
+    std::string tlsKeyFile;
     int tcpPort = 0;                  // loopback TCP; 0: any free port; kTcpDisabled: none
     std::string tokenPath;            // empty: ServiceTokenPath(socket path)
     int tokenWaitMs = kDefaultTokenWaitMs;  // a TCP client without its token by then is closed

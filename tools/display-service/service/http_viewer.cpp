@@ -21,11 +21,20 @@
 #include <boost/beast/core/tcp_stream.hpp>
 #include <boost/beast/http.hpp>
 
+#if VAREKO_VIEWER_TLS
+#include <boost/asio/ssl.hpp>
+#include <boost/beast/ssl.hpp>
+#include <openssl/err.h>
+#include <openssl/ssl.h>
+#include <openssl/x509.h>
+#endif
+
 #include <array>
 #include <future>
 #include <map>
 #include <optional>
 #include <thread>
+#include <variant>
 #include <vector>
 
 #include "tools/display-service/service/interface_addresses.h"
@@ -45,6 +54,15 @@ using Clock = std::chrono::steady_clock;
 namespace {
 
 class Connection;
+
+#if VAREKO_VIEWER_TLS
+namespace ssl = asio::ssl;
+using TlsContext = ssl::context;
+using AnyStream = std::variant<beast::tcp_stream, beast::ssl_stream<beast::tcp_stream>>;
+#else
+struct TlsContext {};
+using AnyStream = std::variant<beast::tcp_stream>;
+#endif
 
 enum Standing : std::size_t { kStranger, kOwner, kStream, kStandingCount };
 constexpr std::array<std::size_t, kStandingCount> kBudgets = {kMaxStrangerConnections, kMaxOwnerConnections,
@@ -114,6 +132,7 @@ struct HttpViewer::Impl {
     std::vector<std::unique_ptr<Budget>> budgets;
     std::vector<std::unique_ptr<Listener>> listeners;
     std::vector<ViewerEndpoint> endpoints;  // what the listeners are bound to
+    std::unique_ptr<TlsContext> tls;       // null: plain HTTP
     bool pumping = false;
     std::uint64_t eventGeneration = 0;
     std::shared_ptr<const std::string> event;
@@ -122,6 +141,8 @@ struct HttpViewer::Impl {
     void Accept(Listener& listener);
     void Enrol(const std::shared_ptr<Connection>& connection, Budget& budget, std::uint64_t serial, Standing standing);
     void ReplaceSecret(std::string newSecret);
+    AnyStream MakeStream(tcp::socket socket);
+    std::string LoadTls(const ViewerTls& files);
     void StartPump();
     void Pump();
 };
@@ -130,11 +151,13 @@ namespace {
 
 class Connection : public std::enable_shared_from_this<Connection> {
 public:
-    Connection(HttpViewer::Impl& viewer, tcp::socket socket, Budget& budget, std::string address,
+    Connection(HttpViewer::Impl& viewer, AnyStream stream, Budget& budget, std::string address,
                std::uint64_t serial)
-        : viewer_(viewer), stream_(std::move(socket)), budget_(budget), address_(std::move(address)),
+        : viewer_(viewer), stream_(std::move(stream)), budget_(budget), address_(std::move(address)),
           serial_(serial) {}
 
+    // Under TLS the handshake comes first, within the request's time.
+    void Begin();
     void ReadRequest();
     void Close();
 
@@ -150,7 +173,16 @@ private:
     void MoveTo(Standing standing);
 
     HttpViewer::Impl& viewer_;
-    beast::tcp_stream stream_;
+    // Runs `operation` on the stream, whichever kind it is.
+    template <typename Operation>
+    void OnStream(Operation operation) {
+        std::visit(operation, stream_);
+    }
+    beast::tcp_stream& Lowest() {
+        return std::visit([](auto& s) -> beast::tcp_stream& { return beast::get_lowest_layer(s); }, stream_);
+    }
+
+    AnyStream stream_;
     Budget& budget_;
     std::string address_;  // the local address, as the Host header must name it
     beast::flat_buffer buffer_{kMaxRequestBytes};
@@ -169,9 +201,29 @@ void Connection::ReadRequest() {
     parser_.emplace();
     parser_->header_limit(static_cast<std::uint32_t>(kMaxRequestLineBytes + kMaxHeaderFieldBytes));
     parser_->body_limit(kMaxBodyBytes);
-    stream_.expires_after(kRequestTimeout);
-    http::async_read(stream_, buffer_, *parser_,
-                     [self = shared_from_this()](const beast::error_code& ec, std::size_t) { self->OnRead(ec); });
+    Lowest().expires_after(kRequestTimeout);
+    OnStream([this](auto& s) {
+        http::async_read(s, buffer_, *parser_,
+                         [self = shared_from_this()](const beast::error_code& ec, std::size_t) { self->OnRead(ec); });
+    });
+}
+
+void Connection::Begin() {
+#if VAREKO_VIEWER_TLS
+    if (auto* tls = std::get_if<beast::ssl_stream<beast::tcp_stream>>(&stream_)) {
+        Lowest().expires_after(kRequestTimeout);
+        tls->async_handshake(ssl::stream_base::server, [self = shared_from_this()](const beast::error_code& ec) {
+            if (!self->open_) return;
+            if (ec) {
+                self->Close();  // a plain-HTTP request or a failed handshake
+            } else {
+                self->ReadRequest();
+            }
+        });
+        return;
+    }
+#endif
+    ReadRequest();
 }
 
 void Connection::Close() {
@@ -179,8 +231,8 @@ void Connection::Close() {
     open_ = false;
     budget_.members[standing_].erase(serial_);
     beast::error_code ignored;
-    stream_.socket().shutdown(tcp::socket::shutdown_both, ignored);
-    stream_.socket().close(ignored);
+    Lowest().socket().shutdown(tcp::socket::shutdown_both, ignored);
+    Lowest().socket().close(ignored);
 }
 
 void Connection::MoveTo(Standing standing) {
@@ -219,7 +271,8 @@ void Connection::OnRead(const beast::error_code& ec) {
     const ViewerRequest parsed{Std(request.method_string()), Std(request.target()),
                                Std(request[http::field::host]), Std(request[http::field::origin]),
                                Std(request[http::field::cookie])};
-    ViewerReply reply = AnswerViewerRequest(parsed, {viewer_.port, viewer_.secret, address_}, viewer_.state);
+    ViewerReply reply = AnswerViewerRequest(parsed, {viewer_.port, viewer_.secret, address_, viewer_.tls != nullptr},
+                                            viewer_.state);
     if (reply.owner) MoveTo(kOwner);
     if (reply.eventStream) {
         MoveTo(kStream);
@@ -242,15 +295,16 @@ void Connection::Respond(ViewerReply reply, bool keepAlive) {
     response_.body() = std::move(reply.body);
     response_.keep_alive(!closeAfter);
     response_.prepare_payload();
-    stream_.expires_after(kWriteTimeout);
-    http::async_write(stream_, response_,
-                      [self = shared_from_this(), closeAfter](const beast::error_code& ec, std::size_t) {
-                          if (ec || closeAfter) {
-                              self->Close();
-                          } else {
-                              self->ReadRequest();
-                          }
-                      });
+    Lowest().expires_after(kWriteTimeout);
+    OnStream([this, closeAfter](auto& s) {
+        http::async_write(s, response_, [self = shared_from_this(), closeAfter](const beast::error_code& ec, std::size_t) {
+            if (ec || closeAfter) {
+                self->Close();
+            } else {
+                self->ReadRequest();
+            }
+        });
+    });
 }
 
 void Connection::Send(std::shared_ptr<const std::string> text, std::uint64_t generation) {
@@ -258,17 +312,18 @@ void Connection::Send(std::shared_ptr<const std::string> text, std::uint64_t gen
     sending_ = std::move(text);
     lastSent_ = Clock::now();
     if (generation != 0) sentGeneration_ = generation;
-    stream_.expires_after(kWriteTimeout);
-    asio::async_write(stream_, asio::buffer(*sending_),
-                      [self = shared_from_this()](const beast::error_code& ec, std::size_t) {
-                          self->writing_ = false;
-                          self->sending_.reset();
-                          if (ec) {
-                              self->Close();
-                          } else {
-                              self->stream_.expires_never();
-                          }
-                      });
+    Lowest().expires_after(kWriteTimeout);
+    OnStream([this](auto& s) {
+        asio::async_write(s, asio::buffer(*sending_), [self = shared_from_this()](const beast::error_code& ec, std::size_t) {
+            self->writing_ = false;
+            self->sending_.reset();
+            if (ec) {
+                self->Close();
+            } else {
+                self->Lowest().expires_never();
+            }
+        });
+    });
 }
 
 }  // namespace
@@ -288,10 +343,10 @@ void HttpViewer::Impl::Accept(Listener& listener) {
         }
         Budget& budget = IsLoopbackHome(local.address()) ? *budgets.front() : listener.budget;
         const std::uint64_t serial = nextSerial++;
-        auto connection =
-            std::make_shared<Connection>(*this, std::move(socket), budget, UrlHost(local.address()), serial);
+        auto connection = std::make_shared<Connection>(*this, MakeStream(std::move(socket)), budget,
+                                                       UrlHost(local.address()), serial);
         Enrol(connection, budget, serial, kStranger);
-        connection->ReadRequest();
+        connection->Begin();
         Accept(listener);
     });
 }
@@ -305,6 +360,36 @@ void HttpViewer::Impl::Enrol(const std::shared_ptr<Connection>& connection, Budg
         oldest->Close();
     }
     group.emplace(serial, connection);
+}
+
+AnyStream HttpViewer::Impl::MakeStream(tcp::socket socket) {
+#if VAREKO_VIEWER_TLS
+    if (tls) return AnyStream(std::in_place_index<1>, std::move(socket), *tls);
+#endif
+    return AnyStream(std::in_place_index<0>, std::move(socket));
+}
+
+std::string HttpViewer::Impl::LoadTls(const ViewerTls& files) {
+#if VAREKO_VIEWER_TLS
+    auto context = std::make_unique<ssl::context>(ssl::context::tls_server);
+    beast::error_code ec;
+    context->set_options(ssl::context::default_workarounds | ssl::context::no_sslv2 | ssl::context::no_sslv3 |
+                             ssl::context::no_tlsv1 | ssl::context::no_tlsv1_1 | ssl::context::single_dh_use,
+                         ec);
+    context->use_certificate_chain_file(files.certificateFile, ec);
+    if (ec) return "cannot use the TLS certificate " + files.certificateFile + ": " + ec.message();
+    context->use_private_key_file(files.keyFile, ssl::context::pem, ec);
+    const bool mismatch = ec && ERR_GET_REASON(static_cast<unsigned long>(ec.value())) == X509_R_KEY_VALUES_MISMATCH;
+    if (ec && !mismatch) return "cannot use the TLS key " + files.keyFile + ": " + ec.message();
+    if (mismatch || SSL_CTX_check_private_key(context->native_handle()) != 1) {
+        return "the TLS key " + files.keyFile + " does not belong to the certificate " + files.certificateFile;
+    }
+    tls = std::move(context);
+    return {};
+#else
+    static_cast<void>(files);
+    return "TLS is not available in this build";
+#endif
 }
 
 void HttpViewer::Impl::ReplaceSecret(std::string newSecret) {
@@ -389,8 +474,12 @@ std::string HttpViewer::Impl::Listen(const ViewerEndpoint& endpoint, int listenP
     return {};
 }
 
-std::string HttpViewer::Start(int port, const std::string& secret, const std::vector<std::string>& listen) {
+std::string HttpViewer::Start(int port, const std::string& secret, const std::vector<std::string>& listen,
+                              const ViewerTls& tls) {
     impl_->secret = secret;
+    if (!tls.certificateFile.empty()) {
+        if (std::string error = impl_->LoadTls(tls); !error.empty()) return error;
+    }
     std::vector<ViewerEndpoint> endpoints;
     std::string error;
     if (!PlanViewerEndpoints(listen, endpoints, error)) return error;
@@ -406,6 +495,8 @@ std::string HttpViewer::Start(int port, const std::string& secret, const std::ve
 }
 
 int HttpViewer::Port() const { return impl_->port; }
+
+bool HttpViewer::Secure() const { return impl_->tls != nullptr; }
 
 void HttpViewer::SetSecret(const std::string& secret) {
     std::promise<void> applied;

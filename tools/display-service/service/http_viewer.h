@@ -13,6 +13,12 @@
 
 namespace vareko::displayservice {
 
+// The certificate (chain) and its private key, PEM files; both empty: plain HTTP.
+struct ViewerTls {
+    std::string certificateFile;
+    std::string keyFile;
+};
+
 class HttpViewer {
 public:
     explicit HttpViewer(ViewerState& state);
@@ -23,8 +29,11 @@ public:
     // port 0 picks a free port, the same on every address; `secret` is what
     // the owner's address carries; `listen` names the addresses served
     // beside 127.0.0.1. Returns an empty string or the reason.
-    std::string Start(int port, const std::string& secret, const std::vector<std::string>& listen = {});
+    // With `tls` files every listener speaks HTTPS only.
+    std::string Start(int port, const std::string& secret, const std::vector<std::string>& listen = {},
+                      const ViewerTls& tls = {});
     int Port() const;
+    bool Secure() const;
     // From any thread; returns once the viewer uses `secret`. Every later
     // request needs it, and the event streams that the old one let in are
     // closed, so their pages ask again and are told why.

@@ -10,8 +10,8 @@ namespace vareko::displayservice {
 
 std::string OwnerUrl(int port, std::string_view secret) { return OwnerUrl("127.0.0.1", port, secret); }
 
-std::string OwnerUrl(std::string_view host, int port, std::string_view secret) {
-    return "http://" + std::string(host) + ":" + std::to_string(port) + "/?" + std::string(kOwnerKeyParameter) + "=" +
+std::string OwnerUrl(std::string_view host, int port, std::string_view secret, bool secure) {
+    return (secure ? "https://" : "http://") + std::string(host) + ":" + std::to_string(port) + "/?" + std::string(kOwnerKeyParameter) + "=" +
            std::string(secret);
 }
 
@@ -24,8 +24,9 @@ std::string OwnerUrlPath(const std::string& tokenPath) {
 
 std::string OwnerCookieName(int port) { return "vareko_viewer_" + std::to_string(port); }
 
-std::string OwnerCookie(int port, std::string_view secret) {
-    return OwnerCookieName(port) + "=" + std::string(secret) + "; HttpOnly; SameSite=Strict; Path=/";
+std::string OwnerCookie(int port, std::string_view secret, bool secure) {
+    return OwnerCookieName(port) + "=" + std::string(secret) + "; HttpOnly; SameSite=Strict; Path=/" +
+           (secure ? "; Secure" : "");
 }
 
 bool IsOwnerSecret(std::string_view presented, std::string_view secret) {

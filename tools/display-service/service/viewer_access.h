@@ -16,7 +16,8 @@ constexpr std::string_view kOwnerKeyParameter = "key";
 std::string OwnerUrl(int port, std::string_view secret);
 // The same on another address, written as a URL writes it ("192.0.2.7",
 // "[2001:db8::7]").
-std::string OwnerUrl(std::string_view host, int port, std::string_view secret);
+// `secure`: https://, the viewer speaking TLS.
+std::string OwnerUrl(std::string_view host, int port, std::string_view secret, bool secure = false);
 // The file that holds the owner's address, beside the token file:
 // "display.token" -> "display.viewer"; any other name gets ".viewer" added.
 std::string OwnerUrlPath(const std::string& tokenPath);
@@ -24,8 +25,9 @@ std::string OwnerUrlPath(const std::string& tokenPath);
 // Cookies are kept per host, not per port: the name carries the port so that
 // two viewers on one machine do not overwrite each other's cookie.
 std::string OwnerCookieName(int port);
-// The Set-Cookie value that the owner's address answers with.
-std::string OwnerCookie(int port, std::string_view secret);
+// The Set-Cookie value that the owner's address answers with; under TLS
+// marked Secure, so that no browser ever sends it over plain HTTP.
+std::string OwnerCookie(int port, std::string_view secret, bool secure = false);
 
 // Compares in time that does not depend on where the two differ.
 bool IsOwnerSecret(std::string_view presented, std::string_view secret);

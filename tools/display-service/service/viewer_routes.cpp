@@ -129,7 +129,7 @@ ViewerReply AnswerViewerRequest(const ViewerRequest& request, const ViewerAccess
         // Trade the secret for a cookie and drop it from the address bar.
         ViewerReply reply = PlainReply(303, "");
         reply.headers.emplace_back("Location", "/");
-        reply.headers.emplace_back("Set-Cookie", OwnerCookie(access.port, access.secret));
+        reply.headers.emplace_back("Set-Cookie", OwnerCookie(access.port, access.secret, access.secure));
         reply.headers.emplace_back("Cache-Control", "no-store");
         reply.owner = true;
         return reply;
