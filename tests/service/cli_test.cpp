@@ -7,7 +7,7 @@
 #include <sys/stat.h>
 
 #include "platform/image/png_file.h"
-#include "tests/service/service_harness.h"
+#include "tests/service/served_viewer.h"
 #include "tools/display-service/service/viewer_access.h"
 
 namespace vareko::displayservice::testing {
@@ -19,17 +19,6 @@ int RunTool(const std::string& arguments) {
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-// The command's standard output, and its exit status through `status`.
-std::string ToolOutput(const std::string& arguments, int& status) {
-    const std::string command = std::string(VAREKO_DISPLAY_TOOL_PATH) + " " + arguments + " 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string out;
-    char buffer[256];
-    while (pipe != nullptr && std::fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
-    const int raw = pipe != nullptr ? pclose(pipe) : -1;
-    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return out;
-}
 
 TEST(CliUrl, PrintsTheOwnersAddressWhileTheViewerRunsAndTheSameAfterARestart) {
     TempSocketDir dir;

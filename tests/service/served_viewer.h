@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <regex>
@@ -28,6 +29,20 @@
 namespace vareko::displayservice::testing {
 
 constexpr auto kOwnerAnswerBound = std::chrono::seconds(1);
+
+// `vareko-display ARGUMENTS`: its standard output (with its standard error
+// when `withErrors`), and its exit status through `status`.
+inline std::string ToolOutput(const std::string& arguments, int& status, bool withErrors = false) {
+    const std::string command =
+        std::string(VAREKO_DISPLAY_TOOL_PATH) + " " + arguments + (withErrors ? " 2>&1" : " 2>/dev/null");
+    FILE* pipe = popen(command.c_str(), "r");
+    std::string out;
+    char buffer[256];
+    while (pipe != nullptr && std::fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
+    const int raw = pipe != nullptr ? pclose(pipe) : -1;
+    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    return out;
+}
 
 // `address` in dotted form, "127.0.0.1" unless given; -1 when refused.
 inline int ConnectLoopback(int port, const char* address = "127.0.0.1") {

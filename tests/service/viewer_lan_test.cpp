@@ -28,6 +28,7 @@ using testing::PeerClosed;
 using testing::ReceiveUntilClosed;
 using testing::SendAll;
 using testing::ServedViewer;
+using testing::ToolOutput;
 
 std::string Plan(const std::vector<std::string>& listen) {
     std::vector<ViewerEndpoint> endpoints;
@@ -198,18 +199,6 @@ TEST(ViewerLan, ASecondLoopbackAddressIsGuardedAndItsFloodStaysThere) {
     ExpectFloodStaysOnItsListener(viewer, "127.0.0.2");
 }
 
-// The command's standard output, and its exit status through `status`.
-std::string ToolOutput(const std::string& arguments, int& status) {
-    const std::string command = std::string(VAREKO_DISPLAY_TOOL_PATH) + " " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string out;
-    char buffer[256];
-    while (pipe != nullptr && std::fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
-    const int raw = pipe != nullptr ? pclose(pipe) : -1;
-    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return out;
-}
-
 TEST(ViewerLan, ServeAndUrlNameTheNetworkAddressWithItsSecretAndQrCode) {
     testing::TempSocketDir dir;
     ServedViewer viewer({"--viewer-listen", "127.0.0.2"});
@@ -218,7 +207,7 @@ TEST(ViewerLan, ServeAndUrlNameTheNetworkAddressWithItsSecretAndQrCode) {
     int status = -1;
     EXPECT_EQ(ToolOutput("url --lan", status), network + "\n");
     EXPECT_EQ(status, 0);
-    const std::string withQr = ToolOutput("url --lan --qr", status);
+    const std::string withQr = ToolOutput("url --lan --qr", status, true);
     EXPECT_TRUE(withQr.starts_with(network + "\n")) << withQr;
     EXPECT_TRUE(withQr.find("\u2588") != std::string::npos || withQr.find("not available in this build") != std::string::npos)
         << withQr;

@@ -26,14 +26,7 @@ using testing::ServedViewer;
 
 // `serve ARGUMENTS` that is expected to end at once: its output and status.
 std::string ServeOutput(const std::string& arguments, int& status) {
-    const std::string command = std::string(VAREKO_DISPLAY_TOOL_PATH) + " serve --http-port 0 --no-tcp " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    std::string out;
-    char buffer[512];
-    while (pipe != nullptr && std::fgets(buffer, sizeof buffer, pipe) != nullptr) out += buffer;
-    const int raw = pipe != nullptr ? pclose(pipe) : -1;
-    status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return out;
+    return testing::ToolOutput("serve --http-port 0 --no-tcp " + arguments, status, true);
 }
 
 #if VAREKO_VIEWER_TLS

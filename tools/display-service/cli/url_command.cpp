@@ -20,17 +20,25 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 constexpr std::uint32_t kViewerOff = 1062;
 
-bool AskViewerUrls(std::vector<std::string>& urls) {
+// Sends `request` to the service and waits for its `reply`; false, said on
+// stderr, when the service cannot be reached or does not answer.
+template <typename Reply>
+bool AskService(const ClientMessage& request, Reply& reply) {
     ControlClient client;
     if (const std::string error = client.Connect(ResolveSocketPath(), kReplyTimeoutMs); !error.empty()) {
         std::fprintf(stderr, "vareko-display: %s\n", error.c_str());
         return false;
     }
-    ViewerUrlsMessage reply;
-    if (!client.Request(ViewerUrlsRequestMessage{}, reply, kReplyTimeoutMs)) {
+    if (!client.Request(request, reply, kReplyTimeoutMs)) {
         std::fprintf(stderr, "vareko-display: no reply from the display service\n");
         return false;
     }
+    return true;
+}
+
+bool AskViewerUrls(std::vector<std::string>& urls) {
+    ViewerUrlsMessage reply;
+    if (!AskService(ViewerUrlsRequestMessage{}, reply)) return false;
     if (reply.urls.empty()) {
         std::fprintf(stderr, "vareko-display: the display service runs without its viewer (--no-http)\n");
         return false;
@@ -86,16 +94,8 @@ int RunRotateSecret(const Arguments& args) {
         std::fprintf(stderr, "usage: vareko-display rotate-secret\n");
         return kExitUsage;
     }
-    ControlClient client;
-    if (const std::string error = client.Connect(ResolveSocketPath(), kReplyTimeoutMs); !error.empty()) {
-        std::fprintf(stderr, "vareko-display: %s\n", error.c_str());
-        return kExitFailure;
-    }
     ControlReplyMessage reply;
-    if (!client.Request(RotateSecretMessage{}, reply, kReplyTimeoutMs)) {
-        std::fprintf(stderr, "vareko-display: no reply from the display service\n");
-        return kExitFailure;
-    }
+    if (!AskService(RotateSecretMessage{}, reply)) return kExitFailure;
     if (reply.result != 0) {
         std::fprintf(stderr, "vareko-display: %s\n",
                      reply.result == kViewerOff ? "the display service runs without its viewer (--no-http)"
