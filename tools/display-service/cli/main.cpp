@@ -5,6 +5,7 @@
 #include <iterator>
 
 #include "tools/display-service/cli/cli_commands.h"
+#include "tools/display-service/cli/help_locations.h"
 
 namespace {
 
@@ -34,13 +35,7 @@ constexpr CliCommand kCommands[] = {
 int Help(FILE* out) {
     std::fprintf(out, "usage: vareko-display COMMAND [ARGS]\n\n");
     for (const CliCommand& c : kCommands) std::fprintf(out, "  %s\n", c.usage);
-    std::fprintf(out, "\nsocket: $VAREKO_DISPLAY_SOCKET, else $XDG_RUNTIME_DIR/vareko/display.sock,\n"
-                      "        else /tmp/vareko-<uid>/display.sock\n"
-                      "token file (loopback TCP clients): $VAREKO_DISPLAY_TOKEN, else display.token\n"
-                      "        beside the socket\n"
-                      "viewer address (its owner's, with the secret): display.viewer beside the\n"
-                      "        token file; `vareko-display url` prints it; the secret is kept in\n"
-                      "        display.viewer-secret until `vareko-display rotate-secret`\n");
+    std::fprintf(out, "\n%s", kLocationsHelp);
     return out == stdout ? 0 : 2;
 }
 
