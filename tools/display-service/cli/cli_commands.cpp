@@ -8,6 +8,7 @@
 #include "platform/image/png_file.h"
 #include "tools/display-service/service/control_client.h"
 #include "tools/display-service/service/display_service.h"
+#include "tools/display-service/service/http_viewer.h"
 #include "tools/display-service/protocol/service_socket.h"
 #include "tools/display-service/cli/stop_signals.h"
 
@@ -81,9 +82,10 @@ void PrintNetworkViewer(const DisplayService& service, bool listening, bool secu
     }
     if (listening && !secure) {
         std::printf("vareko-display: warning: the viewer is served on the network over plain HTTP: anyone there "
-                    "who can read its traffic can take the secret and use the panel. Serve with --tls-cert FILE "
-                    "--tls-key FILE to encrypt it; `vareko-display rotate-secret` shuts out every holder of "
-                    "the old secret.\n");
+                    "who can read its traffic can take the secret and use the panel. %s; `vareko-display "
+                    "rotate-secret` shuts out every holder of the old secret.\n",
+                    HttpViewer::TlsAvailable() ? "Serve with --tls-cert FILE --tls-key FILE to encrypt it"
+                                               : "This build has no HTTPS: use it on a network you trust only");
     }
 }
 

@@ -498,6 +498,8 @@ int HttpViewer::Port() const { return impl_->port; }
 
 bool HttpViewer::Secure() const { return impl_->tls != nullptr; }
 
+bool HttpViewer::TlsAvailable() { return VAREKO_VIEWER_TLS != 0; }
+
 void HttpViewer::SetSecret(const std::string& secret) {
     std::promise<void> applied;
     std::future<void> done = applied.get_future();

@@ -34,6 +34,8 @@ public:
                       const ViewerTls& tls = {});
     int Port() const;
     bool Secure() const;
+    // Whether this build can serve HTTPS at all (OpenSSL found at build time).
+    static bool TlsAvailable();
     // From any thread; returns once the viewer uses `secret`. Every later
     // request needs it, and the event streams that the old one let in are
     // closed, so their pages ask again and are told why.
