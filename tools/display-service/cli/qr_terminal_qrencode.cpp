@@ -19,7 +19,9 @@ bool EncodeQr(std::string_view text, QrModules& modules, std::string& error) {
     modules.assign(width, std::vector<bool>(width, false));
     // Bit 0 of each byte is the module's colour (1 = dark).
     for (std::size_t row = 0; row < width; ++row) {
-        for (std::size_t column = 0; column < width; ++column) modules[row][column] = (code->data[row * width + column] & 1) != 0;
+        for (std::size_t column = 0; column < width; ++column) {
+            modules[row][column] = (code->data[row * width + column] & 1) != 0;
+        }
     }
     QRcode_free(code);
     return true;

@@ -211,7 +211,7 @@ DecodeStatus DecodeSnapshot(ByteReader& in, ServiceMessage& out) {
     m.buttons = in.U32();
     auto px = in.Bytes(kDevicePixelBytes);
     std::copy(px.begin(), px.end(), m.pixels.begin());
-    out = std::move(m);
+    out = m;
     return DecodeStatus::kOk;
 }
 // UTF-8 text

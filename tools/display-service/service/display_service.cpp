@@ -166,7 +166,9 @@ std::string DisplayService::WriteViewerUrl(const std::string& path) {
 std::vector<std::string> DisplayService::ViewerUrls() const {
     if (!viewer_) return {};
     std::vector<std::string> urls{viewerUrl_};
-    for (const std::string& host : viewer_->NetworkHosts()) urls.push_back(OwnerUrl(host, httpPort_, viewerSecret_, viewer_->Secure()));
+    for (const std::string& host : viewer_->NetworkHosts()) {
+        urls.push_back(OwnerUrl(host, httpPort_, viewerSecret_, viewer_->Secure()));
+    }
     return urls;
 }
 

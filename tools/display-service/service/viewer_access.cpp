@@ -11,8 +11,8 @@ namespace vareko::displayservice {
 std::string OwnerUrl(int port, std::string_view secret) { return OwnerUrl("127.0.0.1", port, secret); }
 
 std::string OwnerUrl(std::string_view host, int port, std::string_view secret, bool secure) {
-    return (secure ? "https://" : "http://") + std::string(host) + ":" + std::to_string(port) + "/?" + std::string(kOwnerKeyParameter) + "=" +
-           std::string(secret);
+    return (secure ? "https://" : "http://") + std::string(host) + ":" + std::to_string(port) + "/?" +
+           std::string(kOwnerKeyParameter) + "=" + std::string(secret);
 }
 
 std::string OwnerUrlPath(const std::string& tokenPath) {
