@@ -21,6 +21,7 @@
 #include "tools/display-service/protocol/service_socket.h"
 #include "tools/display-service/protocol/token_file.h"
 #include "tools/display-service/service/token_writer.h"
+#include "tools/display-service/service/viewer_secret.h"
 
 namespace vareko::displayservice {
 namespace {
@@ -163,6 +164,30 @@ TEST(TokenFileWriter, TheLockIsOneServicesUntilReleasedAndWritesReplaceWholeFile
         EXPECT_EQ(read.str(), text);
     }
     EXPECT_FALSE(std::filesystem::exists(path + ".new"));
+}
+
+// The kept viewer secret on this platform: what WritePrivateFile wrote is
+// read back as ours (the private-file check of this platform passes it),
+// and a malformed one is replaced by a new secret.
+TEST(ViewerSecretFile, TheKeptSecretIsReadBackAndAMalformedOneReplaced) {
+    const ScratchFolder folder;
+    const std::string path = ViewerSecretPath(folder.File("display.token"));
+    std::string first;
+    std::string again;
+    ASSERT_EQ(KeptViewerSecret(path, first), "");
+    ASSERT_EQ(KeptViewerSecret(path, again), "");
+    EXPECT_EQ(again, first) << "a restart must keep the secret";
+
+    std::string drawn;
+    ASSERT_EQ(DrawViewerSecret(path, drawn), "");
+    EXPECT_NE(drawn, first);
+    for (const std::string& text : {std::string(64, 'A') + "\n", std::string(63, 'a') + "\n", std::string(64, 'a')}) {
+        ASSERT_EQ(WritePrivateFile(path, text), "");
+        std::string secret;
+        ASSERT_EQ(KeptViewerSecret(path, secret), "");
+        EXPECT_EQ(secret.size(), 64u);
+        EXPECT_NE(secret + "\n", text);
+    }
 }
 
 // A control client over loopback TCP, as the Windows commands are: token
