@@ -52,7 +52,11 @@ std::string UrlHost(const ip::address& address) {
     if (plain.is_v4()) return plain.to_string();
     ip::address_v6 v6 = plain.to_v6();
     v6.scope_id(0);
-    return "[" + v6.to_string() + "]";
+    // Not "[" + text: GCC 12 at -O2 reports a false overlap in that inlined concatenation.
+    std::string host = v6.to_string();
+    host.insert(host.begin(), '[');
+    host.push_back(']');
+    return host;
 }
 
 std::vector<std::string> NetworkUrlHosts(const std::vector<ViewerEndpoint>& endpoints,
