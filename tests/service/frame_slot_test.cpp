@@ -66,6 +66,31 @@ TEST(FrameSlotTest, ReadsEachWholeFrameOnceAndRefusesWhatIsNotOne) {
     EXPECT_EQ(ReadFrameSlot(slot.bytes, first, frame), SlotRead::kBadFormat);
 }
 
+// The writer stores only the lines that differ from what the slot holds, so
+// a frame one pixel away from the last one, at either end or in the middle,
+// and a frame over pixels the other side scribbled on, both read back whole.
+TEST(FrameSlotTest, AFrameReadsBackWholeWhateverTheSlotHeldBefore) {
+    for (const std::size_t changed : {std::size_t{0}, kDevicePixelBytes / 2, kDevicePixelBytes - 1}) {
+        SCOPED_TRACE(changed);
+        SlotBytes slot;
+        WriteFrameSlot(slot.bytes, 1, Filled(7));
+        DeviceBitmap next = Filled(7);
+        next.pixels[changed] = 8;
+        WriteFrameSlot(slot.bytes, 2, next);
+        SlotFrame frame;
+        ASSERT_EQ(ReadFrameSlot(slot.bytes, 0, frame), SlotRead::kFrame);
+        EXPECT_EQ(std::memcmp(frame.pixels.data(), next.pixels, kDevicePixelBytes), 0);
+        EXPECT_EQ(frame.priority, 2u);
+    }
+    SlotBytes scribbled;
+    WriteFrameSlot(scribbled.bytes, 1, Filled(7));
+    std::memset(scribbled.bytes + 100, 0xEE, 3000);
+    WriteFrameSlot(scribbled.bytes, 1, Filled(7));
+    SlotFrame frame;
+    ASSERT_EQ(ReadFrameSlot(scribbled.bytes, 0, frame), SlotRead::kFrame);
+    EXPECT_EQ(std::memcmp(frame.pixels.data(), Filled(7).pixels, kDevicePixelBytes), 0);
+}
+
 TEST(FrameSlotTest, TheSequenceNeverWrapsToNoFrame) {
     SlotBytes slot;
     const std::uint32_t last = UINT32_MAX - 1;  // the largest even sequence
