@@ -5,8 +5,6 @@
 #include <fstream>
 
 namespace vareko::displayservice {
-namespace {
-
 bool IsTokenText(std::string_view text) {
     if (text.size() != kTokenTextBytes) return false;
     for (const char c : text) {
@@ -14,6 +12,8 @@ bool IsTokenText(std::string_view text) {
     }
     return true;
 }
+
+namespace {
 
 bool ParsePort(std::string_view text, std::uint16_t& port) {
     unsigned value = 0;

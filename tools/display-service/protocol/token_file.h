@@ -32,6 +32,10 @@ bool ParseTokenFile(std::string_view text, TokenFile& out);
 // Reads and parses the file; false when it is missing, too large or invalid.
 bool ReadTokenFile(const std::string& path, TokenFile& out);
 
+// Whether `text` is a token as the file holds it: kTokenTextBytes lowercase
+// hex digits.
+bool IsTokenText(std::string_view text);
+
 // Hex text of random bytes, as the file holds it.
 std::string TokenText(std::span<const std::uint8_t, kTokenRandomBytes> random);
 

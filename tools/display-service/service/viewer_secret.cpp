@@ -2,7 +2,7 @@
 // who owns the file is in viewer_secret_posix.cpp / viewer_secret_windows.cpp.
 #include "tools/display-service/service/viewer_secret.h"
 
-#include <algorithm>
+#include <utility>
 
 #include "tools/display-service/protocol/token_file.h"
 #include "tools/display-service/service/token_writer.h"
@@ -16,10 +16,10 @@ namespace {
 bool ReadKeptSecret(const std::string& path, std::string& secret) {
     std::string text;
     if (!ReadOwnPrivateFile(path, kTokenTextBytes + 2, text)) return false;
-    if (text.size() != kTokenTextBytes + 1 || text.back() != '\n') return false;
-    const auto isHex = [](char ch) { return (ch >= '0' && ch <= '9') || (ch >= 'a' && ch <= 'f'); };
-    if (!std::all_of(text.begin(), text.end() - 1, isHex)) return false;
-    secret = text.substr(0, kTokenTextBytes);
+    if (text.empty() || text.back() != '\n') return false;
+    text.pop_back();
+    if (!IsTokenText(text)) return false;
+    secret = std::move(text);
     return true;
 }
 
