@@ -125,12 +125,15 @@ private:
         }
     }
 
+    // What every frame touches comes first, beside the object's start, so
+    // that a frame reads a line or two of this object and not also one
+    // 60 KB further on, past the receive buffer.
     int fd_;
+    std::uint32_t messagesSeen_ = 0;         // the service's count at the last drain
+    std::unique_ptr<FrameSlotMemory> slot_;  // set once the service has it
+    std::chrono::steady_clock::time_point lastDrain_{};
     // Per link: links opened on different threads never share a buffer.
     std::array<std::uint8_t, kMaxServiceMessageBytes> buffer_{};
-    std::unique_ptr<FrameSlotMemory> slot_;  // set once the service has it
-    std::uint32_t messagesSeen_ = 0;         // the service's count at the last drain
-    std::chrono::steady_clock::time_point lastDrain_{};
 };
 
 }  // namespace
