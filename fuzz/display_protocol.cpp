@@ -52,7 +52,10 @@ void CheckSlotRead(const std::uint8_t* data, std::size_t size) {
     if (TakeWakeRequest(slot) != requested || TakeWakeRequest(slot)) std::abort();
     AnnounceWaitForWake(slot);
     PublishMessageCount(slot, sequence);
-    if (!TakeWakeRequest(slot) || ReadMessageCount(slot) != sequence) std::abort();
+    PublishLookCount(slot, ~sequence);
+    if (!TakeWakeRequest(slot) || ReadMessageCount(slot) != sequence || ReadLookCount(slot) != ~sequence) {
+        std::abort();
+    }
     if (ReadFrameSlot(slot, last, frame) != result) std::abort();
 }
 

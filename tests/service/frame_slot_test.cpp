@@ -267,12 +267,15 @@ TEST_F(FrameSlotServiceTest, FramesWrittenToTheSlotAreShownAfterEachWakeUp) {
     auto slot = HandOverSlot(*client);
     ASSERT_NE(slot, nullptr);
     for (const std::uint8_t value : {200, 7, 255}) {
+        const std::uint32_t looks = ReadLookCount(slot->Slot());
         WriteFrameSlot(slot->Slot(), 100, Filled(value));
         ASSERT_TRUE(slot->Wake());
         EXPECT_TRUE(Eventually([&] {
             auto snapshot = Snapshot();
             return snapshot && snapshot->pixels[0] == value && snapshot->shownClientId != 0;
         })) << int{value};
+        // The look that found the frame is counted where the library reads it.
+        EXPECT_NE(ReadLookCount(slot->Slot()), looks) << int{value};
     }
     // A wake-up without a new frame changes nothing, and the socket still works.
     ASSERT_TRUE(slot->Wake());
@@ -425,9 +428,13 @@ TEST_F(FrameSlotServiceTest, GarbageInTheSharedPageNeitherStallsNorSpinsTheServi
 }
 
 // A service that is killed closes no connection in order, so the message
-// count never moves; the library still drains now and then and reports the
-// service gone.
-TEST(FrameSlotLibraryTest, AServiceKilledMidStreamIsNoticedByLinkUpdate) {
+// count never moves; its look count stops too, and the library, updating
+// faster than the service would look on its own or slower, drains and
+// reports the service gone.
+class FrameSlotLibraryTest : public ::testing::TestWithParam<int> {};
+
+TEST_P(FrameSlotLibraryTest, AServiceKilledMidStreamIsNoticedByLinkUpdate) {
+    const auto pace = std::chrono::milliseconds(GetParam());
     TempSocketDir dir;
     ChildProcess service(VAREKO_DISPLAY_TOOL_PATH, {"serve", "--no-http"}, {1024, 1024}, dir.Dir() + "/service.log");
     LinkClient app;
@@ -439,12 +446,25 @@ TEST(FrameSlotLibraryTest, AServiceKilledMidStreamIsNoticedByLinkUpdate) {
     ASSERT_EQ(app.Open(&open), link::kLinkOk);
     DeviceBitmap frame{};
     frame.format = kDeviceBitmapFormat;
-    ASSERT_EQ(app.Update(open.device, &frame, 10), link::kLinkOk);
+    for (int i = 0; i < 20; ++i) {
+        frame.pixels[0] = static_cast<std::uint8_t>(i);
+        ASSERT_EQ(app.Update(open.device, &frame, 10), link::kLinkOk);
+        std::this_thread::sleep_for(pace);
+    }
     // Its descriptors close as it dies; ChildProcess reaps it at the end.
     ASSERT_EQ(kill(service.Pid(), SIGKILL), 0);
-    EXPECT_TRUE(Eventually([&] { return app.Update(open.device, &frame, 10) == link::kLinkServerUnavailable; },
-                           std::chrono::milliseconds(2000)));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
+    link::LinkResult result = link::kLinkOk;
+    while (result == link::kLinkOk && std::chrono::steady_clock::now() < deadline) {
+        ++frame.pixels[0];
+        result = app.Update(open.device, &frame, 10);
+        std::this_thread::sleep_for(pace);
+    }
+    EXPECT_EQ(result, link::kLinkServerUnavailable);
 }
+
+// 1 ms: a stream the service looks at on its own; 30 ms: each frame wakes it.
+INSTANTIATE_TEST_SUITE_P(Paces, FrameSlotLibraryTest, ::testing::Values(1, 30));
 
 }  // namespace
 }  // namespace vareko::displayservice::testing

@@ -21,14 +21,17 @@ namespace vareko::displayservice {
 namespace {
 
 // With a frame slot, the socket is drained only when the service's message
-// count has moved, and at least this often, so that a service that ended
-// without closing its side in order is noticed. Such a drain finds nothing
-// and costs a receive that can take 10 us: at one frame a millisecond, every
-// 250th call pays it, outside the 99th percentile. A killed service is seen
-// within a quarter of a second, so one that restarts in less than that
-// costs the program no more than that of frames, and one that takes longer
-// finds the program reconnecting at its next frame.
-constexpr auto kDrainAtLeastEvery = std::chrono::milliseconds(250);
+// count has moved, or when the service may have ended without closing its
+// side in order. The library tells the second from the service's look count
+// every kLookCheckEvery: a count that has moved since the check before,
+// made no more than two such spans ago, shows the service at work, and only
+// a count that stands still (or a check after a longer gap) costs a drain,
+// a receive that can take 10 us. So a program that updates more often than
+// kLookCheckEvery makes no system call for the drain while the service is
+// there, and notices a killed service within two spans (one that restarts
+// in less than that costs the program no more than that of frames); one
+// that updates less often drains at each update.
+constexpr auto kLookCheckEvery = std::chrono::milliseconds(50);
 
 class UnixPacketTransport final : public LinkTransport {
 public:
@@ -60,10 +63,9 @@ public:
         // The service counts a message only once it is on the socket, so a
         // count read here means those messages are there to be drained.
         const std::uint32_t count = ReadMessageCount(slot_->Slot());
-        const auto now = std::chrono::steady_clock::now();
-        if (count == messagesSeen_ && now - lastDrain_ < kDrainAtLeastEvery) return false;
+        const bool serviceAtWork = ServiceSeenAtWork();
+        if (count == messagesSeen_ && serviceAtWork) return false;
         messagesSeen_ = count;
-        lastDrain_ = now;
         return true;
     }
 
@@ -111,6 +113,18 @@ public:
     }
 
 private:
+    // False when the service has not been seen looking at the slot lately.
+    bool ServiceSeenAtWork() {
+        const auto now = std::chrono::steady_clock::now();
+        const auto sinceCheck = now - lastLookCheck_;
+        if (sinceCheck < kLookCheckEvery) return true;
+        const std::uint32_t looks = ReadLookCount(slot_->Slot());
+        const bool moved = looks != looksSeen_ && sinceCheck < 2 * kLookCheckEvery;
+        looksSeen_ = looks;
+        lastLookCheck_ = now;
+        return moved;
+    }
+
     // One packet from several parts, without copying them together.
     bool SendParts(iovec* parts, std::size_t count) {
         msghdr header{};
@@ -129,9 +143,10 @@ private:
     // that a frame reads a line or two of this object and not also one
     // 60 KB further on, past the receive buffer.
     int fd_;
-    std::uint32_t messagesSeen_ = 0;         // the service's count at the last drain
+    std::uint32_t messagesSeen_ = 0;         // the service's message count at the last drain
+    std::uint32_t looksSeen_ = 0;            // its look count at the last check
     std::unique_ptr<FrameSlotMemory> slot_;  // set once the service has it
-    std::chrono::steady_clock::time_point lastDrain_{};
+    std::chrono::steady_clock::time_point lastLookCheck_{};
     // Per link: links opened on different threads never share a buffer.
     std::array<std::uint8_t, kMaxServiceMessageBytes> buffer_{};
 };

@@ -1,8 +1,8 @@
 // The slot's sequence lock. The writer makes the counter odd, writes, then
 // makes it even; the reader copies between two loads of the counter and keeps
 // the copy only if both loads saw the same even value. The fences order the
-// pixel copies against the counter on both sides. The service's two words
-// beside it: the message count and the wake request.
+// pixel copies against the counter on both sides. The service's three words
+// beside it: the message count, the wake request and the look count.
 #include "tools/display-service/protocol/frame_slot.h"
 
 #include <algorithm>
@@ -102,6 +102,14 @@ void PublishMessageCount(std::uint8_t* slot, std::uint32_t count) {
 
 std::uint32_t ReadMessageCount(const std::uint8_t* slot) {
     return Word(slot, kFrameSlotMessagesOffset).load(std::memory_order_acquire);
+}
+
+void PublishLookCount(std::uint8_t* slot, std::uint32_t count) {
+    Word(slot, kFrameSlotLooksOffset).store(count, std::memory_order_relaxed);
+}
+
+std::uint32_t ReadLookCount(const std::uint8_t* slot) {
+    return Word(slot, kFrameSlotLooksOffset).load(std::memory_order_relaxed);
 }
 
 }  // namespace vareko::displayservice

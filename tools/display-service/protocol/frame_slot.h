@@ -1,11 +1,11 @@
 // The frame slot that the Linux library shares with the service through a
-// memory file: one frame behind a sequence counter, and two words the service
-// writes for the library. The library is the frame's only writer; the service
+// memory file: one frame behind a sequence counter, and three words the
+// service writes for the library. The library is the frame's only writer; the service
 // reads the frame when the library wakes it or when it looks on its own, and
 // keeps a copy only when the counter says the frame is whole. The slot's
 // bytes come from another process, so the reader checks what it copies like
 // any frame, and the service never acts on a word it reads back from its own
-// two (it only stores to them).
+// three (it only stores to them).
 // Layout, little-endian, offsets in bytes:
 //    0  u32 sequence: odd while a frame is being written, even once it is
 //       whole; 0 before the first frame
@@ -17,6 +17,9 @@
 // 6916  u32 wake wanted: 1 while the service waits for the eventfd before
 //       it looks at the slot again, 0 while it looks on its own; the service
 //       stores it, the library takes it back to 0 when it wakes the service
+// 6976  u32 looks: how many times the service has looked at the slot for a
+//       frame (wraps); written by the service, on a line of its own because
+//       it changes at every look while the library reads it only now and then
 // Depends only on the DeviceBitmap layout.
 #pragma once
 
@@ -31,7 +34,8 @@ namespace vareko::displayservice {
 // The service's words start on their own 64-byte line, away from the pixels.
 constexpr std::size_t kFrameSlotMessagesOffset = (8 + sizeof(DeviceBitmap) + 63) / 64 * 64;
 constexpr std::size_t kFrameSlotWakeOffset = kFrameSlotMessagesOffset + 4;
-constexpr std::size_t kFrameSlotBytes = kFrameSlotWakeOffset + 4;
+constexpr std::size_t kFrameSlotLooksOffset = kFrameSlotMessagesOffset + 64;
+constexpr std::size_t kFrameSlotBytes = kFrameSlotLooksOffset + 4;
 // A reader that finds the writer inside a frame this many times in a row
 // gives up for now and tries again later.
 constexpr int kFrameSlotReadTries = 8;
@@ -84,5 +88,11 @@ void FenceAfterAnnouncing();
 // library reads the count and drains the socket only when it has changed.
 void PublishMessageCount(std::uint8_t* slot, std::uint32_t count);
 std::uint32_t ReadMessageCount(const std::uint8_t* slot);
+
+// The service publishes how many times it has looked at the slot; a count
+// that moves tells the library that the service is still there without a
+// system call.
+void PublishLookCount(std::uint8_t* slot, std::uint32_t count);
+std::uint32_t ReadLookCount(const std::uint8_t* slot);
 
 }  // namespace vareko::displayservice

@@ -3,7 +3,7 @@
 // kFrameSlotBytes, seals it against shrinking and growing (so that a mapping
 // of it can never fault) and an eventfd; it hands both to the service over
 // the Unix socket. The service adopts them only after checking the file's
-// kind, size and seals, and maps it for reading and for storing its own two
+// kind, size and seals, and maps it for reading and for storing its own three
 // words (frame_slot.h). Linux only (memfd, eventfd).
 #pragma once
 
@@ -38,6 +38,8 @@ public:
     // The service's side: one more message is on the socket for the library.
     // The count is kept here, never read back from the shared page.
     void CountMessage() { PublishMessageCount(slot_, ++messagesSent_); }
+    // The service's side: it has looked at the slot once more.
+    void CountLook() { PublishLookCount(slot_, ++looks_); }
 
 private:
     FrameSlotMemory(std::uint8_t* slot, int wakeFd) : slot_(slot), wakeFd_(wakeFd) {}
@@ -45,6 +47,7 @@ private:
     std::uint8_t* slot_;
     int wakeFd_;
     std::uint32_t messagesSent_ = 0;
+    std::uint32_t looks_ = 0;
 };
 
 }  // namespace vareko::displayservice

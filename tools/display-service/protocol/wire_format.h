@@ -16,7 +16,7 @@
 namespace vareko::displayservice {
 
 constexpr std::uint32_t kProtocolMagic = 0x504B4456;  // bytes "VDKP" on the wire
-constexpr std::uint16_t kProtocolVersion = 2;
+constexpr std::uint16_t kProtocolVersion = 3;
 
 // Every message: u32 payload length, u16 type, u16 reserved (0), payload.
 constexpr std::size_t kHeaderBytes = 8;

@@ -584,6 +584,7 @@ bool DisplayService::ReadSlot(Client& c) {
     // before this loop has read the Open: that frame stays in the slot,
     // unread, until the device is open, and then shows.
     if (!c.slot || c.closing || !c.deviceOpen) return false;
+    c.slot->CountLook();
     switch (ReadFrameSlot(c.slot->Slot(), c.slotSequence, slotFrame_)) {
         case SlotRead::kFrame:
             c.slotSequence = slotFrame_.sequence;
