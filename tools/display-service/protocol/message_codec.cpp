@@ -68,17 +68,18 @@ DecodeStatus DecodeHello(ByteReader& in, ClientMessage& out) {
     out = std::move(m);
     return DecodeStatus::kOk;
 }
+// empty: the type is the whole message
+template <typename Empty>
+DecodeStatus DecodeEmpty(ByteReader&, ClientMessage& out) {
+    out = Empty{};
+    return DecodeStatus::kOk;
+}
 // u32 device index, u32 request id
 DecodeStatus DecodeOpen(ByteReader& in, ClientMessage& out) {
     OpenMessage m;
     m.deviceIndex = in.U32();
     m.requestId = in.U32();
     out = m;
-    return DecodeStatus::kOk;
-}
-// empty
-DecodeStatus DecodeClose(ByteReader&, ClientMessage& out) {
-    out = CloseMessage{};
     return DecodeStatus::kOk;
 }
 // u32 priority, u32 format (1), 6,880 pixel bytes
@@ -95,7 +96,7 @@ DecodeStatus DecodeSetDeviceFlag(ByteReader& in, ClientMessage& out) {
     out = SetDeviceFlagMessage{in.U32()};
     return DecodeStatus::kOk;
 }
-// u32 slot size in bytes (6,920)
+// u32 slot size in bytes (6,980)
 DecodeStatus DecodeFrameSlot(ByteReader& in, ClientMessage& out) {
     const std::uint32_t bytes = in.U32();
     if (bytes != kFrameSlotBytes) return DecodeStatus::kBadValue;
@@ -119,46 +120,20 @@ DecodeStatus DecodePlug(ByteReader& in, ClientMessage& out) {
     out = PlugMessage{plugged == 1};
     return DecodeStatus::kOk;
 }
-// empty
-DecodeStatus DecodeSnapshotRequest(ByteReader&, ClientMessage& out) {
-    out = SnapshotRequestMessage{};
-    return DecodeStatus::kOk;
-}
-// empty
-DecodeStatus DecodeStatusRequest(ByteReader&, ClientMessage& out) {
-    out = StatusRequestMessage{};
-    return DecodeStatus::kOk;
-}
-// empty
-DecodeStatus DecodeRotateSecret(ByteReader&, ClientMessage& out) {
-    out = RotateSecretMessage{};
-    return DecodeStatus::kOk;
-}
-
-DecodeStatus DecodeViewerUrlsRequest(ByteReader&, ClientMessage& out) {
-    out = ViewerUrlsRequestMessage{};
-    return DecodeStatus::kOk;
-}
-
-DecodeStatus DecodeWatch(ByteReader&, ClientMessage& out) {
-    out = WatchMessage{};
-    return DecodeStatus::kOk;
-}
-
 constexpr MessageRow<ClientMessage> kClientRows[] = {
     {MessageType::kHello, 16, 16 + kMaxNameBytes, DecodeHello},
     {MessageType::kOpen, 8, 8, DecodeOpen},
-    {MessageType::kClose, 0, 0, DecodeClose},
+    {MessageType::kClose, 0, 0, DecodeEmpty<CloseMessage>},
     {MessageType::kFrame, kFramePayloadBytes, kFramePayloadBytes, DecodeFrame},
     {MessageType::kSetDeviceFlag, 4, 4, DecodeSetDeviceFlag},
     {MessageType::kFrameSlot, 4, 4, DecodeFrameSlot},
     {MessageType::kButton, 8, 8, DecodeButton},
     {MessageType::kPlug, 4, 4, DecodePlug},
-    {MessageType::kSnapshotRequest, 0, 0, DecodeSnapshotRequest},
-    {MessageType::kStatusRequest, 0, 0, DecodeStatusRequest},
-    {MessageType::kWatch, 0, 0, DecodeWatch},
-    {MessageType::kRotateSecret, 0, 0, DecodeRotateSecret},
-    {MessageType::kViewerUrlsRequest, 0, 0, DecodeViewerUrlsRequest},
+    {MessageType::kSnapshotRequest, 0, 0, DecodeEmpty<SnapshotRequestMessage>},
+    {MessageType::kStatusRequest, 0, 0, DecodeEmpty<StatusRequestMessage>},
+    {MessageType::kWatch, 0, 0, DecodeEmpty<WatchMessage>},
+    {MessageType::kRotateSecret, 0, 0, DecodeEmpty<RotateSecretMessage>},
+    {MessageType::kViewerUrlsRequest, 0, 0, DecodeEmpty<ViewerUrlsRequestMessage>},
 };
 
 // --- service -> client decoders ------------------------------------------
