@@ -6,16 +6,19 @@
 // namespace of its own (no interface but lo), which CTest also runs it in.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
 #include <ifaddrs.h>
 #include <net/if.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
+#include <sys/un.h>
 
 #include <string>
 #include <vector>
 
 #include "tests/service/served_viewer.h"
 #include "tools/display-service/service/control_client.h"
+#include "tools/display-service/service/interface_addresses.h"
 #include "tools/display-service/service/viewer_listeners.h"
 #include "tools/display-service/service/viewer_routes.h"
 
@@ -58,6 +61,23 @@ TEST(ViewerListeners, AddressesBecomeSocketsWithWildcardsInPlaceOfWhatTheyCover)
         {{"127.0.0.2", ""}, "error"},
     };
     for (const auto& c : cases) EXPECT_EQ(Plan(c.listen), c.sockets) << ::testing::PrintToString(c.listen);
+}
+
+// The interface lists' system socket addresses, byte order and zone kept;
+// any other family is no address.
+TEST(InterfaceAddresses, SocketAddressesReadBackWithTheirZone) {
+    sockaddr_in v4{};
+    v4.sin_family = AF_INET;
+    v4.sin_addr.s_addr = htonl(0xC0000207);  // 192.0.2.7
+    sockaddr_in6 v6{};
+    v6.sin6_family = AF_INET6;
+    inet_pton(AF_INET6, "fe80::7", &v6.sin6_addr);
+    v6.sin6_scope_id = 3;
+    sockaddr_un local{};
+    local.sun_family = AF_UNIX;
+    EXPECT_EQ(SocketAddressOf(&v4, AF_INET).value().to_string(), "192.0.2.7");
+    EXPECT_EQ(SocketAddressOf(&v6, AF_INET6).value().to_string(), "fe80::7%3");
+    EXPECT_FALSE(SocketAddressOf(&local, AF_UNIX).has_value());
 }
 
 TEST(ViewerListeners, NetworkHostsNameWhatAnotherDeviceCanOpen) {

@@ -3,7 +3,6 @@
 #include <ws2tcpip.h>
 #include <iphlpapi.h>
 
-#include <cstring>
 #include <vector>
 
 #include "tools/display-service/service/interface_addresses.h"
@@ -28,8 +27,7 @@ std::vector<std::uint8_t> AdapterList() {
 }  // namespace
 
 std::vector<boost::asio::ip::address> InterfaceAddresses() {
-    namespace ip = boost::asio::ip;
-    std::vector<ip::address> addresses;
+    std::vector<boost::asio::ip::address> addresses;
     std::vector<std::uint8_t> list = AdapterList();
     if (list.empty()) return addresses;
     for (const auto* adapter = reinterpret_cast<const IP_ADAPTER_ADDRESSES*>(list.data()); adapter != nullptr;
@@ -39,17 +37,8 @@ std::vector<boost::asio::ip::address> InterfaceAddresses() {
              unicast = unicast->Next) {
             const sockaddr* address = unicast->Address.lpSockaddr;
             if (address == nullptr) continue;
-            if (address->sa_family == AF_INET) {
-                sockaddr_in v4{};
-                std::memcpy(&v4, address, sizeof v4);
-                addresses.emplace_back(ip::address_v4(ntohl(v4.sin_addr.s_addr)));
-            } else if (address->sa_family == AF_INET6) {
-                sockaddr_in6 v6{};
-                std::memcpy(&v6, address, sizeof v6);
-                ip::address_v6::bytes_type bytes;
-                std::memcpy(bytes.data(), v6.sin6_addr.s6_addr, bytes.size());
-                addresses.emplace_back(ip::address_v6(bytes, v6.sin6_scope_id));
-            }
+            const auto plain = SocketAddressOf(address, address->sa_family);
+            if (plain) addresses.push_back(*plain);
         }
     }
     return addresses;
