@@ -76,9 +76,8 @@ void PrintNetworkViewer(const DisplayService& service, bool listening, bool secu
     if (listening && urls.size() <= 1) {
         std::printf("vareko-display: no network address is up yet; `vareko-display url --lan` lists them later\n");
     }
-    for (std::size_t i = 1; i < urls.size(); ++i) {
-        std::printf("vareko-display: viewer on the network ");
-        PrintViewerUrl(urls[i], true);
+    if (urls.size() > 1) {
+        PrintViewerUrls(std::span(urls).subspan(1), true, "vareko-display: viewer on the network ");
     }
     if (listening && !secure) {
         std::printf("vareko-display: warning: the viewer is served on the network over plain HTTP: anyone there "

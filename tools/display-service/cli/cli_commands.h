@@ -2,6 +2,7 @@
 // maps command names to them. Each returns the process exit status.
 #pragma once
 
+#include <span>
 #include <string>
 #include <vector>
 
@@ -25,8 +26,9 @@ int RunUnplug(const Arguments& args);
 int RunStatus(const Arguments& args);
 int RunUrl(const Arguments& args);
 int RunRotateSecret(const Arguments& args);
-// Prints `url` on its own line and, with `qr`, as a QR code below it.
-void PrintViewerUrl(const std::string& url, bool qr);
+// Prints each of `urls` on its own line after `lead` and, with `qr`, as a
+// QR code below it; a reason no code can be drawn is said once, on stderr.
+void PrintViewerUrls(std::span<const std::string> urls, bool qr, const char* lead = "");
 int RunRegister(const Arguments& args);
 
 }  // namespace vareko::displayservice

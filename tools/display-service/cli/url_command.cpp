@@ -5,6 +5,7 @@
 // draws a new secret and prints the new address. The addresses come from
 // the service over its socket.
 #include <cstdio>
+#include <span>
 #include <string>
 
 #include "tools/display-service/cli/cli_commands.h"
@@ -18,7 +19,6 @@ namespace {
 constexpr int kReplyTimeoutMs = 2000;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
-constexpr std::uint32_t kViewerOff = 1062;
 
 // Sends `request` to the service and waits for its `reply`; false, said on
 // stderr, when the service cannot be reached or does not answer.
@@ -49,15 +49,19 @@ bool AskViewerUrls(std::vector<std::string>& urls) {
 
 }  // namespace
 
-void PrintViewerUrl(const std::string& url, bool qr) {
-    std::printf("%s\n", url.c_str());
-    if (!qr) return;
-    QrModules modules;
-    std::string error;
-    if (EncodeQr(url, modules, error)) {
-        std::printf("%s", DrawQr(modules).c_str());
-    } else {
-        std::fprintf(stderr, "vareko-display: %s\n", error.c_str());
+void PrintViewerUrls(std::span<const std::string> urls, bool qr, const char* lead) {
+    std::string said;  // a reason that holds for every address is said once
+    for (const std::string& url : urls) {
+        std::printf("%s%s\n", lead, url.c_str());
+        if (!qr) continue;
+        QrModules modules;
+        std::string error;
+        if (EncodeQr(url, modules, error)) {
+            std::printf("%s", DrawQr(modules).c_str());
+        } else if (error != said) {
+            std::fprintf(stderr, "vareko-display: %s\n", error.c_str());
+            said = error;
+        }
     }
 }
 
@@ -77,7 +81,7 @@ int RunUrl(const Arguments& args) {
     std::vector<std::string> urls;
     if (!AskViewerUrls(urls)) return kExitFailure;
     if (!lan) {
-        PrintViewerUrl(urls.front(), qr);
+        PrintViewerUrls(std::span(urls).first(1), qr);
         return 0;
     }
     if (urls.size() == 1) {
@@ -85,7 +89,7 @@ int RunUrl(const Arguments& args) {
                              "ADDRESS to reach it from another device)\n");
         return kExitFailure;
     }
-    for (std::size_t i = 1; i < urls.size(); ++i) PrintViewerUrl(urls[i], qr);
+    PrintViewerUrls(std::span(urls).subspan(1), qr);
     return 0;
 }
 
@@ -98,7 +102,7 @@ int RunRotateSecret(const Arguments& args) {
     if (!AskService(RotateSecretMessage{}, reply)) return kExitFailure;
     if (reply.result != 0) {
         std::fprintf(stderr, "vareko-display: %s\n",
-                     reply.result == kViewerOff ? "the display service runs without its viewer (--no-http)"
+                     reply.result == kControlViewerOff ? "the display service runs without its viewer (--no-http)"
                                                 : "the service could not save a new secret (see its log)");
         return kExitFailure;
     }

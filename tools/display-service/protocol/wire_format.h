@@ -53,6 +53,11 @@ enum class MessageType : std::uint16_t {
     kViewerUrls = 71,
 };
 
+// ControlReply results beyond the link's own, as Win32 error numbers: the
+// service runs without its viewer, and a new viewer secret could not be saved.
+constexpr std::uint32_t kControlViewerOff = 1062;     // ERROR_SERVICE_NOT_ACTIVE
+constexpr std::uint32_t kControlSecretNotSaved = 29;  // ERROR_WRITE_FAULT
+
 // What a client says it is in its Hello: an application drives the device, a
 // control client (CLI, terminal view) inspects and operates it.
 enum class ClientRole : std::uint16_t { kApplication = 0, kControl = 1 };

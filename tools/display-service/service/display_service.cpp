@@ -32,8 +32,6 @@ timespec Duration(std::chrono::nanoseconds d) {
 }
 constexpr auto kRateWindow = std::chrono::seconds(1);
 constexpr std::uint32_t kVersionRefused = 1;
-constexpr std::uint32_t kViewerOff = 1062;     // ERROR_SERVICE_NOT_ACTIVE
-constexpr std::uint32_t kSecretNotSaved = 29;  // ERROR_WRITE_FAULT
 
 // Which kind of client may send each message, indexed like ClientMessage.
 constexpr ClientRole kSenderRole[] = {
@@ -174,14 +172,14 @@ std::vector<std::string> DisplayService::ViewerUrls() const {
 
 void DisplayService::OnRotateSecret(Client& c) {
     if (!viewer_) {
-        Send(c, ControlReplyMessage{kViewerOff});
+        Send(c, ControlReplyMessage{kControlViewerOff});
         return;
     }
     std::string secret;
     const std::string drawError = DrawViewerSecret(viewerSecretPath_, secret);
     if (!drawError.empty()) {
         LogSink(options_.logLine)("vareko-display: cannot rotate the viewer's secret: " + drawError);
-        Send(c, ControlReplyMessage{kSecretNotSaved});
+        Send(c, ControlReplyMessage{kControlSecretNotSaved});
         return;
     }
     viewerSecret_ = secret;
